@@ -1,0 +1,180 @@
+// The in-memory model of the monitored network: AR nodes, their parent, child
+// and server lists, and the stacking order of the boxes. A node's position in
+// TARNodeList is its identity for ARIndex and ZOrderEntry, so every operation
+// that deletes records also repairs the stacking order. Name lookups are
+// hashed but keep the first-match, byte-for-byte semantics of a linear scan.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Geometry.h"
+#include "XmlDocument.h"
+
+namespace topo {
+
+class Canvas;
+class ReportReader;
+class FileStore;
+
+// Raised by Items with an index outside 0..Count-1.
+class EListIndexError : public std::out_of_range {
+ public:
+  explicit EListIndexError(int32_t index);
+};
+
+using TActiveFlags = std::array<uint8_t, 10>;
+
+struct TLinkNode {
+  std::string Name;  // code page 936
+  int32_t ARIndex = -1;
+  int32_t ActiveCount = 0;
+  TActiveFlags ActiveFlags{};
+  uint8_t NotInBaseline = 0;
+  TRect Rect = kDefaultBox;
+};
+
+class TLinkNodeList {
+ public:
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  TLinkNode& Items(int32_t index);
+  const TLinkNode& Items(int32_t index) const;
+  int32_t IndexOf(const std::string& name) const;
+  void ClearStatus();
+  int32_t AddOrUpdate(const std::string& name, int32_t activeCount, const TActiveFlags& flags,
+                      uint8_t notInBaseline);
+  void Delete(int32_t index);
+  void Clear();
+
+  void DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const;
+
+ private:
+  std::vector<std::unique_ptr<TLinkNode>> items_;
+  std::unordered_map<std::string, int32_t> index_;  // name -> first position
+  void Reindex();
+};
+
+struct TARNode {
+  std::string Name;  // code page 936
+  int32_t ActiveCount = 0;
+  TActiveFlags ActiveFlags{};
+  uint8_t NotInBaseline = 0;
+  TRect Rect = kDefaultBox;
+  TLinkNodeList ParentARs;
+  TLinkNodeList SubARs;
+  TLinkNodeList SubASs;
+};
+
+struct ZOrderEntry {
+  int32_t ARIndex = 0;
+  int32_t ASIndex = -1;  // -1: the AR node's own box
+  friend bool operator==(const ZOrderEntry& a, const ZOrderEntry& b) {
+    return a.ARIndex == b.ARIndex && a.ASIndex == b.ASIndex;
+  }
+};
+
+class TZOrderList {
+ public:
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  ZOrderEntry& Items(int32_t position);
+  const ZOrderEntry& Items(int32_t position) const;
+  void Add(int32_t arIndex, int32_t asIndex);
+  void BringToFront(int32_t position);
+  void Delete(int32_t position);
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<ZOrderEntry> items_;
+};
+
+enum class TMouseButton { Left, Right, Middle };
+
+// What MouseUp needs of the window: the menu rebuild and the popup itself.
+class PopupMenuHost {
+ public:
+  virtual ~PopupMenuHost() = default;
+  virtual TPoint ClientToScreen(TPoint client) = 0;
+  virtual void BuildServerMenus() = 0;
+  virtual void Popup(TPoint screen) = 0;
+};
+
+class TARNodeList {
+ public:
+  TARNodeList() = default;
+  TARNodeList(const TARNodeList&) = delete;
+  TARNodeList& operator=(const TARNodeList&) = delete;
+
+  // Records and lists
+  int32_t Count() const { return static_cast<int32_t>(nodes_.size()); }
+  TARNode& Items(int32_t index);
+  const TARNode& Items(int32_t index) const;
+  int32_t IndexOf(const std::string& name) const;
+  void ClearStatus();
+  int32_t NodeAt(int32_t x, int32_t y) const;
+  int32_t AddOrUpdateAR(const std::string& name, int32_t activeCount, const TActiveFlags& flags,
+                        uint8_t notInBaseline);
+  int32_t AddOrUpdateParentAR(int32_t position, const std::string& name, int32_t activeCount,
+                              const TActiveFlags& flags, uint8_t notInBaseline);
+  int32_t AddOrUpdateSubAR(int32_t position, const std::string& name, int32_t activeCount,
+                           const TActiveFlags& flags, uint8_t notInBaseline);
+  int32_t AddOrUpdateSubAS(int32_t position, const std::string& name, int32_t activeCount,
+                           const TActiveFlags& flags, uint8_t notInBaseline);
+  enum class RemoveResult { Removed, NotFound, RefusedActive };
+  // Refuses a running node; the window shows the refusal to the operator.
+  RemoveResult RemoveNode(bool isAS, const std::string& name);
+
+  TZOrderList ZOrder;
+  uint8_t Dragging = 0;
+  TRect DragRect{};
+  int32_t DragStartX = 0;
+  int32_t DragStartY = 0;
+
+  // Baseline file
+  void SaveToFile(const std::string& path, const XmlDocumentFactory& newDocument) const;
+  void LoadFromFile(const std::string& path, const XmlDocumentFactory& newDocument);
+
+  // Enabled-server list
+  std::string EnabledListText() const;
+  void ExportEnabledList(const std::string& path, FileStore& files) const;
+
+  // Status report merge
+  void MergeStatus(ReportReader& report);
+
+  // Geometry and layout
+  void ResolveLinks();
+  void PlaceOutsideNodes(const TRect& canvas);
+  // Returns the height the window must raise its height setting to, if any;
+  // heightSettingText is the current text of the height edit.
+  std::optional<int32_t> ReLocate(const TRect& canvas, const std::string& heightSettingText);
+
+  // Drawing; the result is 1 when an inactive link was drawn.
+  uint8_t DrawDiagram(Canvas& canvas, TPoint offset, bool displayLinks) const;
+  void DrawARNode(Canvas& canvas, int32_t index, TPoint offset) const;
+  void DrawLink(Canvas& canvas, const TRect& from, const TRect& to, bool active) const;
+
+  // Hit testing, dragging and selection
+  void MouseDown(TMouseButton button, int32_t x, int32_t y, int32_t hPos, int32_t vPos);
+  void MouseMove(int32_t x, int32_t y, const TRect& canvas, int32_t hPos, int32_t vPos);
+  void MouseUp(TMouseButton button, int32_t x, int32_t y, int32_t hPos, int32_t vPos,
+               PopupMenuHost& menu);
+  uint8_t SelectedIsAS() const;
+  std::string SelectedName() const;
+  int32_t SelectedActiveCount() const;
+  int32_t SelectedActiveNo(int32_t n) const;
+  std::string FindParentARName(const std::string& serverName) const;
+
+ private:
+  std::vector<std::unique_ptr<TARNode>> nodes_;
+  std::unordered_map<std::string, int32_t> index_;  // name -> first position
+  void Reindex();
+  TRect& BoxOf(const ZOrderEntry& entry);
+  const TRect* FindBox(const ZOrderEntry& entry) const;
+};
+
+}  // namespace topo
