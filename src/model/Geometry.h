@@ -20,7 +20,9 @@ struct TRect {
   int32_t Bottom = 0;
 
   bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-  bool Contains(int32_t x, int32_t y) const { return Left <= x && x < Right && Top <= y && y < Bottom; }
+  bool Contains(int32_t x, int32_t y) const {
+    return Left <= x && x < Right && Top <= y && y < Bottom;
+  }
   friend bool operator==(const TRect& a, const TRect& b) {
     return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
   }
