@@ -33,7 +33,8 @@ fuzz: setup
 
 win32: setup
 	cmake -S . -B $(B)/win32 -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+	  -DTOPO_NATIVE_BUILD=$(CURDIR)/$(B)/native >/dev/null
 	cmake --build $(B)/win32 -j $(JOBS)
 
 test-native: native
@@ -45,7 +46,7 @@ test-asan: asan
 test-fuzz: fuzz
 	bash fuzz/run.sh $(B)/fuzz $(FUZZ_SECONDS)
 
-test-win32: win32
+test-win32: native win32
 	xvfb-run -a -s '-screen 0 1280x1024x24' ctest --test-dir $(B)/win32 --output-on-failure
 
 test: test-native test-asan test-fuzz test-win32
