@@ -1,9 +1,270 @@
-// Records and lists of the topology model.
+// Records and lists of the topology model. Lookups go through a name -> first
+// position map so that a refresh stays linear in the size of the report; every
+// operation that moves positions rebuilds the map, so IndexOf always answers
+// what a scan from the front would.
 #include "Nodes.h"
+
+#include <algorithm>
 
 namespace topo {
 
 EListIndexError::EListIndexError(int32_t index)
     : std::out_of_range("List index out of bounds (" + std::to_string(index) + ")") {}
+
+namespace {
+
+template <typename Vector>
+void CheckIndex(const Vector& items, int32_t index) {
+  if (index < 0 || static_cast<size_t>(index) >= items.size()) throw EListIndexError(index);
+}
+
+}  // namespace
+
+// ---- TLinkNodeList --------------------------------------------------------
+
+TLinkNode& TLinkNodeList::Items(int32_t index) {
+  CheckIndex(items_, index);
+  return *items_[static_cast<size_t>(index)];
+}
+
+const TLinkNode& TLinkNodeList::Items(int32_t index) const {
+  CheckIndex(items_, index);
+  return *items_[static_cast<size_t>(index)];
+}
+
+int32_t TLinkNodeList::IndexOf(const std::string& name) const {
+  auto it = index_.find(name);
+  return it == index_.end() ? -1 : it->second;
+}
+
+void TLinkNodeList::ClearStatus() {
+  for (auto& item : items_) {
+    item->ActiveCount = 0;
+    item->ActiveFlags.fill(0);
+  }
+}
+
+int32_t TLinkNodeList::AddOrUpdate(const std::string& name, int32_t activeCount,
+                                   const TActiveFlags& flags, uint8_t notInBaseline) {
+  int32_t position = IndexOf(name);
+  if (position < 0) {
+    auto item = std::make_unique<TLinkNode>();
+    item->Name = name;
+    item->NotInBaseline = notInBaseline;
+    position = Count();
+    items_.push_back(std::move(item));
+    index_.emplace(name, position);
+  }
+  TLinkNode& item = *items_[static_cast<size_t>(position)];
+  item.ActiveCount = activeCount;
+  item.ActiveFlags = flags;
+  return position;
+}
+
+void TLinkNodeList::Delete(int32_t index) {
+  CheckIndex(items_, index);
+  items_.erase(items_.begin() + index);
+  Reindex();
+}
+
+void TLinkNodeList::Clear() {
+  items_.clear();
+  index_.clear();
+}
+
+void TLinkNodeList::Reindex() {
+  index_.clear();
+  for (size_t i = 0; i < items_.size(); ++i) {
+    index_.emplace(items_[i]->Name, static_cast<int32_t>(i));  // keeps the first of equal names
+  }
+}
+
+// ---- TZOrderList ----------------------------------------------------------
+
+ZOrderEntry& TZOrderList::Items(int32_t position) {
+  CheckIndex(items_, position);
+  return items_[static_cast<size_t>(position)];
+}
+
+const ZOrderEntry& TZOrderList::Items(int32_t position) const {
+  CheckIndex(items_, position);
+  return items_[static_cast<size_t>(position)];
+}
+
+void TZOrderList::Add(int32_t arIndex, int32_t asIndex) { items_.push_back({arIndex, asIndex}); }
+
+void TZOrderList::BringToFront(int32_t position) {
+  CheckIndex(items_, position);
+  std::swap(items_[0], items_[static_cast<size_t>(position)]);
+}
+
+void TZOrderList::Delete(int32_t position) {
+  CheckIndex(items_, position);
+  items_.erase(items_.begin() + position);
+}
+
+// ---- TARNodeList ----------------------------------------------------------
+
+TARNode& TARNodeList::Items(int32_t index) {
+  CheckIndex(nodes_, index);
+  return *nodes_[static_cast<size_t>(index)];
+}
+
+const TARNode& TARNodeList::Items(int32_t index) const {
+  CheckIndex(nodes_, index);
+  return *nodes_[static_cast<size_t>(index)];
+}
+
+int32_t TARNodeList::IndexOf(const std::string& name) const {
+  auto it = index_.find(name);
+  return it == index_.end() ? -1 : it->second;
+}
+
+void TARNodeList::ClearStatus() {
+  for (auto& node : nodes_) {
+    node->ActiveCount = 0;
+    node->ActiveFlags.fill(0);
+    node->ParentARs.ClearStatus();
+    node->SubARs.ClearStatus();
+    node->SubASs.ClearStatus();
+  }
+}
+
+const TRect* TARNodeList::FindBox(const ZOrderEntry& entry) const {
+  if (entry.ARIndex < 0 || entry.ARIndex >= Count()) return nullptr;
+  const TARNode& node = *nodes_[static_cast<size_t>(entry.ARIndex)];
+  if (entry.ASIndex < 0) return &node.Rect;
+  if (entry.ASIndex >= node.SubASs.Count()) return nullptr;
+  return &node.SubASs.Items(entry.ASIndex).Rect;
+}
+
+TRect& TARNodeList::BoxOf(const ZOrderEntry& entry) {
+  TARNode& node = Items(entry.ARIndex);
+  return entry.ASIndex < 0 ? node.Rect : node.SubASs.Items(entry.ASIndex).Rect;
+}
+
+int32_t TARNodeList::NodeAt(int32_t x, int32_t y) const {
+  for (int32_t p = 0; p < ZOrder.Count(); ++p) {
+    const TRect* box = FindBox(ZOrder.Items(p));
+    if (box && box->Contains(x, y)) return p;
+  }
+  return -1;
+}
+
+int32_t TARNodeList::AddOrUpdateAR(const std::string& name, int32_t activeCount,
+                                   const TActiveFlags& flags, uint8_t notInBaseline) {
+  int32_t position = IndexOf(name);
+  if (position < 0) {
+    auto node = std::make_unique<TARNode>();
+    node->Name = name;
+    node->NotInBaseline = notInBaseline;
+    position = Count();
+    nodes_.push_back(std::move(node));
+    index_.emplace(name, position);
+    ZOrder.Add(position, -1);
+  } else {
+    TARNode& node = *nodes_[static_cast<size_t>(position)];
+    node.ParentARs.Clear();
+    node.SubARs.Clear();
+  }
+  TARNode& node = *nodes_[static_cast<size_t>(position)];
+  node.ActiveCount = activeCount;
+  node.ActiveFlags = flags;
+  return position;
+}
+
+int32_t TARNodeList::AddOrUpdateParentAR(int32_t position, const std::string& name,
+                                         int32_t activeCount, const TActiveFlags& flags,
+                                         uint8_t notInBaseline) {
+  if (position < 0 || position >= Count()) return -1;
+  return nodes_[static_cast<size_t>(position)]->ParentARs.AddOrUpdate(name, activeCount, flags,
+                                                                      notInBaseline);
+}
+
+int32_t TARNodeList::AddOrUpdateSubAR(int32_t position, const std::string& name,
+                                      int32_t activeCount, const TActiveFlags& flags,
+                                      uint8_t notInBaseline) {
+  if (position < 0 || position >= Count()) return -1;
+  return nodes_[static_cast<size_t>(position)]->SubARs.AddOrUpdate(name, activeCount, flags,
+                                                                   notInBaseline);
+}
+
+int32_t TARNodeList::AddOrUpdateSubAS(int32_t position, const std::string& name,
+                                      int32_t activeCount, const TActiveFlags& flags,
+                                      uint8_t notInBaseline) {
+  if (position < 0 || position >= Count()) return -1;
+  TLinkNodeList& servers = nodes_[static_cast<size_t>(position)]->SubASs;
+  const int32_t before = servers.Count();
+  const int32_t result = servers.AddOrUpdate(name, activeCount, flags, notInBaseline);
+  if (result == before) ZOrder.Add(position, before);
+  return result;
+}
+
+namespace {
+
+// Removes every entry of a link list that names the removed node. Scanning from
+// the back keeps the positions still to visit valid while entries go.
+void DropLinksTo(TLinkNodeList& links, const std::string& name) {
+  for (int32_t i = links.Count() - 1; i >= 0; --i) {
+    if (links.Items(i).Name == name) links.Delete(i);
+  }
+}
+
+}  // namespace
+
+TARNodeList::RemoveResult TARNodeList::RemoveNode(bool isAS, const std::string& name) {
+  if (!isAS) {
+    const int32_t p = IndexOf(name);
+    if (p < 0) return RemoveResult::NotFound;
+    if (nodes_[static_cast<size_t>(p)]->ActiveCount != 0) return RemoveResult::RefusedActive;
+    nodes_.erase(nodes_.begin() + p);
+    Reindex();
+    for (auto& node : nodes_) {
+      if (node->ParentARs.IndexOf(name) >= 0) DropLinksTo(node->ParentARs, name);
+      if (node->SubARs.IndexOf(name) >= 0) DropLinksTo(node->SubARs, name);
+    }
+    // Walking from the back and deleting one by one keeps the survivors'
+    // order; a single compaction pass gives the same result in linear time.
+    std::vector<ZOrderEntry> kept;
+    kept.reserve(static_cast<size_t>(ZOrder.Count()));
+    for (int32_t z = 0; z < ZOrder.Count(); ++z) {
+      ZOrderEntry entry = ZOrder.Items(z);
+      if (entry.ARIndex == p) continue;
+      if (entry.ARIndex > p) --entry.ARIndex;
+      kept.push_back(entry);
+    }
+    ZOrder.Clear();
+    for (const ZOrderEntry& entry : kept) ZOrder.Add(entry.ARIndex, entry.ASIndex);
+    return RemoveResult::Removed;
+  }
+
+  for (int32_t j = 0; j < Count(); ++j) {
+    TLinkNodeList& servers = nodes_[static_cast<size_t>(j)]->SubASs;
+    if (servers.IndexOf(name) < 0) continue;
+    // The match nearest the back, as a backward scan would find it.
+    int32_t k = servers.Count() - 1;
+    while (servers.Items(k).Name != name) --k;
+    if (servers.Items(k).ActiveCount != 0) return RemoveResult::RefusedActive;
+    servers.Delete(k);
+    for (int32_t z = ZOrder.Count() - 1; z >= 0; --z) {
+      ZOrderEntry& entry = ZOrder.Items(z);
+      if (entry.ARIndex != j) continue;
+      if (entry.ASIndex > k) {
+        --entry.ASIndex;
+      } else if (entry.ASIndex == k) {
+        ZOrder.Delete(z);
+      }
+    }
+    return RemoveResult::Removed;
+  }
+  return RemoveResult::NotFound;
+}
+
+void TARNodeList::Reindex() {
+  index_.clear();
+  for (size_t i = 0; i < nodes_.size(); ++i) {
+    index_.emplace(nodes_[i]->Name, static_cast<int32_t>(i));
+  }
+}
 
 }  // namespace topo
