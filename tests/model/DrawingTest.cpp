@@ -1,0 +1,587 @@
+// The diagram drawing: link paths and arrowheads to the point, box outlines,
+// labels and markers with the pen they are drawn in, the inactive-link flag,
+// the stacking order, culling against the clip box, and coordinates at the
+// ends of the 32-bit range.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "Canvas.h"
+#include "Nodes.h"
+#include "RasterCanvas.h"
+#include "RecordingCanvas.h"
+
+namespace topo {
+namespace {
+
+using test::CallKind;
+using test::DrawCall;
+using test::RasterCanvas;
+using test::RecordingCanvas;
+using test::Segment;
+
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr TColor kOutline = Rgb(10, 20, 30);
+
+TActiveFlags Flags(int32_t running) {
+  TActiveFlags flags{};
+  for (int32_t i = 0; i < running && i < 10; ++i) flags[static_cast<size_t>(i)] = 1;
+  return flags;
+}
+
+int32_t AddAR(TARNodeList& list, const std::string& name, int32_t active, const TRect& box,
+              uint8_t notInBaseline = 0) {
+  const int32_t position = list.AddOrUpdateAR(name, active, Flags(active), notInBaseline);
+  list.Items(position).Rect = box;
+  return position;
+}
+
+// A parent link bound as link resolution would bind it.
+void AddParent(TARNodeList& list, int32_t child, const std::string& parent, int32_t active) {
+  const int32_t k = list.AddOrUpdateParentAR(child, parent, active, Flags(active), 0);
+  list.Items(child).ParentARs.Items(k).ARIndex = list.IndexOf(parent);
+}
+
+void AddAS(TARNodeList& list, int32_t ar, const std::string& name, int32_t active, const TRect& box,
+           uint8_t notInBaseline = 0) {
+  const int32_t k = list.AddOrUpdateSubAS(ar, name, active, Flags(active), notInBaseline);
+  list.Items(ar).SubASs.Items(k).Rect = box;
+}
+
+std::vector<CallKind> Kinds(const RecordingCanvas& canvas) {
+  std::vector<CallKind> kinds;
+  for (const DrawCall& call : canvas.Calls()) kinds.push_back(call.kind);
+  return kinds;
+}
+
+std::vector<std::string> Labels(const RecordingCanvas& canvas) {
+  std::vector<std::string> labels;
+  for (const DrawCall& call : canvas.CallsOf(CallKind::TextRect)) labels.push_back(call.text);
+  return labels;
+}
+
+// ---- links -----------------------------------------------------------------
+
+struct LinkCase {
+  const char* what;
+  TRect a;
+  TRect b;
+  bool active;
+  std::vector<TPoint> path;
+  std::vector<TPoint> head;
+};
+
+class DrawLinkTest : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(DrawLinkTest, PathArrowheadAndPenStyle) {
+  const LinkCase& c = GetParam();
+  TARNodeList list;
+  RecordingCanvas canvas(kOutline);
+  list.DrawLink(canvas, c.a, c.b, c.active);
+
+  const std::vector<CallKind> expected =
+      c.active ? std::vector<CallKind>{CallKind::Polyline, CallKind::Polygon}
+               : std::vector<CallKind>{CallKind::SetPenStyle, CallKind::Polyline,
+                                       CallKind::SetPenStyle, CallKind::Polygon};
+  ASSERT_EQ(Kinds(canvas), expected) << c.what;
+  const DrawCall line = canvas.CallsOf(CallKind::Polyline)[0];
+  const DrawCall head = canvas.CallsOf(CallKind::Polygon)[0];
+  EXPECT_EQ(line.points, c.path) << c.what;
+  EXPECT_EQ(head.points, c.head) << c.what;
+  EXPECT_EQ(line.style, c.active ? PenStyle::Solid : PenStyle::Dotted) << c.what;
+  EXPECT_EQ(head.style, PenStyle::Solid) << c.what;
+  EXPECT_EQ(line.color, kOutline);
+  EXPECT_EQ(canvas.Style(), PenStyle::Solid);
+  EXPECT_EQ(canvas.PenColor(), kOutline);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DrawLinkTest,
+                         ::testing::Values(LinkCase{"active, A below B",
+                                                    {100, 200, 200, 217},
+                                                    {300, 40, 400, 57},
+                                                    true,
+                                                    {{148, 200}, {148, 128}, {348, 128}, {348, 57}},
+                                                    {{346, 63}, {350, 63}, {348, 57}}},
+                                           LinkCase{"inactive, side by side",
+                                                    {0, 40, 100, 57},
+                                                    {130, 40, 230, 57},
+                                                    false,
+                                                    {{57, 57}, {57, 64}, {173, 64}, {173, 57}},
+                                                    {{171, 63}, {175, 63}, {173, 57}}},
+                                           LinkCase{"active, A above B",
+                                                    {0, 0, 100, 17},
+                                                    {200, 100, 300, 117},
+                                                    true,
+                                                    {{52, 17}, {52, 58}, {252, 58}, {252, 100}},
+                                                    {{250, 94}, {254, 94}, {252, 100}}},
+                                           LinkCase{"inactive, A above B",
+                                                    {0, 0, 100, 17},
+                                                    {200, 100, 300, 117},
+                                                    false,
+                                                    {{57, 17}, {57, 58}, {257, 58}, {257, 100}},
+                                                    {{255, 94}, {259, 94}, {257, 100}}},
+                                           LinkCase{"gap of exactly 12 below A is side by side",
+                                                    {0, 0, 100, 17},
+                                                    {0, 29, 100, 46},
+                                                    true,
+                                                    {{52, 17}, {52, 53}, {48, 53}, {48, 46}},
+                                                    {{46, 52}, {50, 52}, {48, 46}}},
+                                           LinkCase{"gap of 13 below A is A above B",
+                                                    {0, 0, 100, 17},
+                                                    {0, 30, 100, 47},
+                                                    true,
+                                                    {{52, 17}, {52, 23}, {52, 23}, {52, 30}},
+                                                    {{50, 24}, {54, 24}, {52, 30}}},
+                                           LinkCase{"gap of exactly 12 above A is side by side",
+                                                    {0, 29, 100, 46},
+                                                    {0, 0, 100, 17},
+                                                    true,
+                                                    {{52, 46}, {52, 53}, {48, 53}, {48, 17}},
+                                                    {{46, 23}, {50, 23}, {48, 17}}},
+                                           LinkCase{"halves of negative sums truncate toward zero",
+                                                    {-101, 0, 0, 17},
+                                                    {-101, 100, 0, 117},
+                                                    true,
+                                                    {{-48, 17}, {-48, 58}, {-48, 58}, {-48, 100}},
+                                                    {{-50, 94}, {-46, 94}, {-48, 100}}}));
+
+TEST(DrawLinkRange, GapTestsUseTrueSumsAtTheEndOfTheRange) {
+  // A.Bottom + 12 would wrap to a negative number and pass for "A above B".
+  TARNodeList list;
+  RecordingCanvas canvas;
+  const TRect a{0, kMax - 20, 100, kMax - 3};
+  const TRect b{0, 0, 100, 17};
+  list.DrawLink(canvas, a, b, true);
+  const DrawCall line = canvas.CallsOf(CallKind::Polyline).at(0);
+  EXPECT_EQ(line.points.front(), (TPoint{48, kMax - 20}));  // leaves A's top: A below B
+  EXPECT_EQ(line.points.back(), (TPoint{48, 17}));
+}
+
+// ---- boxes -----------------------------------------------------------------
+
+TEST(DrawBoxTest, ARNodeOutlineSeparatorStatusBarAndMarker) {
+  TARNodeList list;
+  const int32_t ar = AddAR(list, "ar1", 2, {10, 20, 110, 37}, 1);
+  RecordingCanvas canvas(kOutline, 7);  // "ar1 (2)" is 49 wide: an odd remainder of 51
+  list.DrawARNode(canvas, ar, {0, 0});
+
+  const DrawCall text = canvas.CallsOf(CallKind::TextRect).at(0);
+  EXPECT_EQ(text.text, "ar1 (2)");
+  EXPECT_EQ(text.clip, (TRect{10, 20, 110, 37}));
+  EXPECT_EQ(text.points[0], (TPoint{35, 20}));  // 25 pixels left of the label, 26 right
+
+  const std::vector<Segment> expected = {
+      {{10, 37}, {10, 20}, kOutline, PenStyle::Solid},
+      {{10, 20}, {109, 20}, kOutline, PenStyle::Solid},
+      {{109, 20}, {109, 37}, kOutline, PenStyle::Solid},
+      {{10, 32}, {110, 32}, kBlue, PenStyle::Solid},
+      {{10, 36}, {110, 36}, kGreen, PenStyle::Solid},
+      {{10, 37}, {110, 37}, kGreen, PenStyle::Solid},
+      {{109, 20}, {109, 36}, kYellow, PenStyle::Solid},
+      {{108, 20}, {108, 36}, kYellow, PenStyle::Solid},
+  };
+  EXPECT_EQ(canvas.Segments(), expected);
+  EXPECT_EQ(canvas.PenColor(), kOutline);
+}
+
+TEST(DrawBoxTest, ASNodeHasNoSeparatorAndARedBarWhenDown) {
+  TARNodeList list;
+  const int32_t ar = AddAR(list, "ar1", 1, {0, 0, 100, 17});
+  AddAS(list, ar, "as1", 0, {200, 40, 300, 57});
+  RecordingCanvas canvas(kOutline);
+  list.Items(ar).SubASs.DrawASNode(canvas, 0, {-5, 3});
+
+  const std::vector<Segment> expected = {
+      {{195, 60}, {195, 43}, kOutline, PenStyle::Solid},
+      {{195, 43}, {294, 43}, kOutline, PenStyle::Solid},
+      {{294, 43}, {294, 60}, kOutline, PenStyle::Solid},
+      {{195, 59}, {295, 59}, kRed, PenStyle::Solid},
+      {{195, 60}, {295, 60}, kRed, PenStyle::Solid},
+  };
+  EXPECT_EQ(canvas.Segments(), expected);
+  EXPECT_EQ(Labels(canvas), std::vector<std::string>{"as1 (0)"});
+  EXPECT_EQ(canvas.PenColor(), kOutline);
+}
+
+TEST(DrawBoxTest, LabelWiderThanTheBoxStartsAtItsLeftEdge) {
+  TARNodeList list;
+  const int32_t ar = AddAR(list, std::string(40, 'n'), 3, {10, 20, 110, 37});
+  RecordingCanvas canvas;
+  list.DrawARNode(canvas, ar, {0, 0});
+  const DrawCall text = canvas.CallsOf(CallKind::TextRect).at(0);
+  EXPECT_EQ(text.points[0], (TPoint{10, 20}));
+  EXPECT_EQ(text.clip, (TRect{10, 20, 110, 37}));
+}
+
+TEST(DrawBoxTest, IndexesOutsideTheListDrawNothing) {
+  TARNodeList list;
+  const int32_t ar = AddAR(list, "ar1", 1, {0, 0, 100, 17});
+  AddAS(list, ar, "as1", 1, {0, 40, 100, 57});
+  RecordingCanvas canvas;
+  list.DrawARNode(canvas, -1, {0, 0});
+  list.DrawARNode(canvas, 1, {0, 0});
+  list.Items(ar).SubASs.DrawASNode(canvas, -1, {0, 0});
+  list.Items(ar).SubASs.DrawASNode(canvas, 1, {0, 0});
+  EXPECT_TRUE(canvas.Calls().empty());
+}
+
+// ---- the whole diagram -----------------------------------------------------
+
+TEST(DrawDiagramTest, EmptyModelDrawsNothing) {
+  TARNodeList list;
+  RecordingCanvas canvas;
+  EXPECT_EQ(list.DrawDiagram(canvas, {0, 0}, true), 0);
+  EXPECT_TRUE(canvas.Calls().empty());
+}
+
+class DrawDiagramModel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    parent_ = AddAR(list_, "p", 1, {0, 0, 100, 17});
+    child_ = AddAR(list_, "c", 2, {0, 100, 100, 117});
+    AddParent(list_, child_, "p", 1);
+    AddAS(list_, child_, "s", 1, {200, 200, 300, 217});
+  }
+
+  std::vector<DrawCall> Lines(bool displayLinks, uint8_t* result) {
+    RecordingCanvas canvas;
+    *result = list_.DrawDiagram(canvas, {0, 0}, displayLinks);
+    return canvas.CallsOf(CallKind::Polyline);
+  }
+
+  TARNodeList list_;
+  int32_t parent_ = 0;
+  int32_t child_ = 0;
+};
+
+TEST_F(DrawDiagramModel, ParentLinksThenServerLinksAllActive) {
+  uint8_t result = 9;
+  const std::vector<DrawCall> lines = Lines(true, &result);
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(lines.size(), 2u);
+  // Child to parent, then server to its AR node; the arrow ends on the target.
+  EXPECT_EQ(lines[0].points.front(), (TPoint{48, 100}));
+  EXPECT_EQ(lines[0].points.back(), (TPoint{48, 17}));
+  EXPECT_EQ(lines[1].points.front(), (TPoint{248, 200}));
+  EXPECT_EQ(lines[1].points.back(), (TPoint{48, 117}));
+  EXPECT_EQ(lines[0].style, PenStyle::Solid);
+  EXPECT_EQ(lines[1].style, PenStyle::Solid);
+}
+
+TEST_F(DrawDiagramModel, ADownNodeMakesEveryLinkTouchingItInactive) {
+  list_.Items(child_).ActiveCount = 0;
+  uint8_t result = 0;
+  const std::vector<DrawCall> lines = Lines(true, &result);
+  EXPECT_EQ(result, 1);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].style, PenStyle::Dotted);
+  EXPECT_EQ(lines[0].points.front(), (TPoint{43, 100}));
+  EXPECT_EQ(lines[1].style, PenStyle::Dotted);
+}
+
+TEST_F(DrawDiagramModel, EachSideOfALinkDecidesItsState) {
+  uint8_t result = 0;
+  list_.Items(child_).ParentARs.Items(0).ActiveCount = 0;
+  std::vector<DrawCall> lines = Lines(true, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(lines.at(0).style, PenStyle::Dotted);
+  EXPECT_EQ(lines.at(1).style, PenStyle::Solid);
+
+  list_.Items(child_).ParentARs.Items(0).ActiveCount = 1;
+  list_.Items(parent_).ActiveCount = 0;
+  lines = Lines(true, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(lines.at(0).style, PenStyle::Dotted);
+
+  list_.Items(parent_).ActiveCount = 1;
+  list_.Items(child_).SubASs.Items(0).ActiveCount = 0;
+  lines = Lines(true, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(lines.at(0).style, PenStyle::Solid);
+  EXPECT_EQ(lines.at(1).style, PenStyle::Dotted);
+}
+
+TEST_F(DrawDiagramModel, SwitchOffDrawsBoxesOnlyAndReportsNothing) {
+  list_.Items(child_).ActiveCount = 0;
+  list_.Items(parent_).ActiveCount = 0;
+  RecordingCanvas canvas;
+  EXPECT_EQ(list_.DrawDiagram(canvas, {0, 0}, false), 0);
+  EXPECT_TRUE(canvas.CallsOf(CallKind::Polyline).empty());
+  EXPECT_TRUE(canvas.CallsOf(CallKind::Polygon).empty());
+  EXPECT_EQ(canvas.CallsOf(CallKind::TextRect).size(), 3u);
+}
+
+TEST_F(DrawDiagramModel, UnboundParentLinksAreSkippedWithoutEffect) {
+  const int32_t k = list_.AddOrUpdateParentAR(parent_, "gone", 0, Flags(0), 0);
+  list_.Items(parent_).ParentARs.Items(k).ARIndex = -1;
+  const int32_t k2 = list_.AddOrUpdateParentAR(parent_, "beyond", 0, Flags(0), 0);
+  list_.Items(parent_).ParentARs.Items(k2).ARIndex = list_.Count();
+  uint8_t result = 9;
+  EXPECT_EQ(Lines(true, &result).size(), 2u);
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(DrawDiagramModel, BoxesFromTheBackOfTheStackingOrderToTheFront) {
+  // Stacking order [p, c, s]; bring s to the front: [s, c, p].
+  list_.ZOrder.BringToFront(2);
+  // Entries naming no record draw nothing.
+  list_.ZOrder.Add(child_, 5);
+  list_.ZOrder.Add(7, -1);
+  list_.ZOrder.Add(7, 0);
+  RecordingCanvas canvas;
+  list_.DrawDiagram(canvas, {0, 0}, true);
+  EXPECT_EQ(Labels(canvas), (std::vector<std::string>{"p (1)", "c (2)", "s (1)"}));
+  // Every link is drawn before the first box.
+  const std::vector<CallKind> kinds = Kinds(canvas);
+  size_t lastLink = 0;
+  size_t firstText = kinds.size();
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    if (kinds[i] == CallKind::Polygon) lastLink = i;
+    if (kinds[i] == CallKind::TextRect && firstText == kinds.size()) firstText = i;
+  }
+  EXPECT_LT(lastLink, firstText);
+}
+
+TEST_F(DrawDiagramModel, OffsetShiftsBoxesAndLinks) {
+  RecordingCanvas canvas;
+  list_.DrawDiagram(canvas, {-10, -100}, true);
+  const std::vector<DrawCall> texts = canvas.CallsOf(CallKind::TextRect);
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].clip, (TRect{190, 100, 290, 117}));  // s, at the back
+  const DrawCall line = canvas.CallsOf(CallKind::Polyline).at(0);
+  EXPECT_EQ(line.points.front(), (TPoint{38, 0}));
+}
+
+// ---- culling ---------------------------------------------------------------
+
+TEST(DrawingCullingTest, NothingOnScreenMakesNoCallsButStillReportsInactiveLinks) {
+  TARNodeList list;
+  const int32_t p = AddAR(list, "p", 0, {0, 0, 100, 17});
+  const int32_t c = AddAR(list, "c", 1, {0, 100, 100, 117}, 1);
+  AddParent(list, c, "p", 1);
+  AddAS(list, p, "s", 1, {200, 0, 300, 17});
+  RecordingCanvas canvas;
+  canvas.SetClip({1000, 1000, 1200, 1100});
+  EXPECT_EQ(list.DrawDiagram(canvas, {0, 0}, true), 1);
+  EXPECT_TRUE(canvas.Calls().empty());
+  canvas.SetClip({0, 0, 0, 0});
+  EXPECT_EQ(list.DrawDiagram(canvas, {0, 0}, true), 1);
+  EXPECT_TRUE(canvas.Calls().empty());
+}
+
+TEST(DrawingCullingTest, ClipBoxEdgesAgainstTheLowestPixelsDrawn) {
+  // Two boxes side by side: the path runs at row 24 (7 below the bottoms),
+  // the arrowhead's base at row 23, the lower status bar row at 17.
+  TARNodeList list;
+  const int32_t p = AddAR(list, "p", 1, {200, 0, 300, 17});
+  const int32_t c = AddAR(list, "c", 1, {0, 0, 100, 17});
+  AddParent(list, c, "p", 1);
+  (void)p;
+  struct Probe {
+    TRect clip;
+    size_t lines;
+    size_t boxes;
+  };
+  for (const Probe& probe : {Probe{{0, 24, 400, 30}, 1, 0}, Probe{{0, 25, 400, 30}, 0, 0},
+                             Probe{{0, 17, 400, 18}, 1, 2}, Probe{{0, 18, 400, 20}, 1, 0},
+                             Probe{{99, 0, 100, 17}, 0, 1}, Probe{{101, 0, 199, 17}, 0, 0},
+                             Probe{{-100, 0, 0, 17}, 0, 0}, Probe{{250, 23, 251, 24}, 1, 0},
+                             Probe{{251, 18, 400, 30}, 0, 0}, Probe{{301, 0, 400, 30}, 0, 0}}) {
+    RecordingCanvas canvas;
+    canvas.SetClip(probe.clip);
+    list.DrawDiagram(canvas, {0, 0}, true);
+    EXPECT_EQ(canvas.CallsOf(CallKind::Polyline).size(), probe.lines) << probe.clip.Top;
+    EXPECT_EQ(canvas.CallsOf(CallKind::TextRect).size(), probe.boxes)
+        << probe.clip.Left << "," << probe.clip.Top;
+  }
+}
+
+// A diagram with every kind of stroke, in a 600 x 400 raster.
+void BuildMixedDiagram(TARNodeList& list) {
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t bound) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int32_t>((seed >> 8) % bound);
+  };
+  for (int32_t i = 0; i < 12; ++i) {
+    const int32_t x = next(520) - 10;
+    const int32_t y = next(380) - 10;
+    const int32_t ar = AddAR(list, "ar" + std::to_string(i), next(3), {x, y, x + 100, y + 17},
+                             static_cast<uint8_t>(next(2)));
+    if (i > 0) AddParent(list, ar, "ar" + std::to_string(next(static_cast<uint32_t>(i))), 1);
+    for (int32_t s = 0; s < 3; ++s) {
+      const int32_t sx = next(520) - 10;
+      const int32_t sy = next(380) - 10;
+      AddAS(list, ar, "as" + std::to_string(i) + "_" + std::to_string(s), next(2),
+            {sx, sy, sx + 100, sy + 17}, static_cast<uint8_t>(next(2)));
+    }
+  }
+}
+
+TEST(DrawingCullingTest, RepaintOfPartOfTheCanvasGivesTheSamePixels) {
+  TARNodeList list;
+  BuildMixedDiagram(list);
+  RasterCanvas full(600, 400);
+  const uint8_t fullResult = list.DrawDiagram(full, {0, 0}, true);
+  EXPECT_EQ(fullResult, 1);
+
+  for (const TRect& clip : {TRect{0, 0, 60, 400}, TRect{250, 180, 310, 220},
+                            TRect{0, 360, 600, 400}, TRect{590, 0, 600, 40}}) {
+    RasterCanvas part(600, 400);
+    part.SetClip(clip);
+    EXPECT_EQ(list.DrawDiagram(part, {0, 0}, true), fullResult);
+    for (int32_t y = 0; y < 400; ++y) {
+      for (int32_t x = 0; x < 600; ++x) {
+        const TColor expected = clip.Contains(x, y) ? full.At(x, y) : RasterCanvas::kPaper;
+        ASSERT_EQ(part.At(x, y), expected) << "pixel (" << x << ", " << y << ")";
+      }
+    }
+  }
+}
+
+TEST(DrawingCullingTest, CulledRepaintMakesFewerCalls) {
+  TARNodeList list;
+  BuildMixedDiagram(list);
+  RecordingCanvas all;
+  list.DrawDiagram(all, {0, 0}, true);
+  RecordingCanvas part;
+  part.SetClip({0, 0, 60, 60});
+  list.DrawDiagram(part, {0, 0}, true);
+  EXPECT_LT(part.Calls().size() * 3, all.Calls().size());
+}
+
+// ---- pixels ----------------------------------------------------------------
+
+class DrawingPixels : public ::testing::Test {
+ protected:
+  // Reads a row (or column) of pixels as one character per pixel.
+  std::string Row(int32_t y, int32_t x0, int32_t x1) const {
+    std::string row;
+    for (int32_t x = x0; x < x1; ++x) row += Code(canvas_.At(x, y));
+    return row;
+  }
+  std::string Column(int32_t x, int32_t y0, int32_t y1) const {
+    std::string column;
+    for (int32_t y = y0; y < y1; ++y) column += Code(canvas_.At(x, y));
+    return column;
+  }
+  static char Code(TColor color) {
+    switch (color) {
+      case kBlack:
+        return 'k';
+      case kBlue:
+        return 'b';
+      case kGreen:
+        return 'g';
+      case kRed:
+        return 'r';
+      case kYellow:
+        return 'y';
+      case RasterCanvas::kPaper:
+        return '.';
+      case RasterCanvas::kBrush:
+        return '_';
+      case RasterCanvas::kInk:
+        return 't';
+      default:
+        return '?';
+    }
+  }
+
+  TARNodeList list_;
+  RasterCanvas canvas_{400, 300};
+};
+
+TEST_F(DrawingPixels, ARBoxRows) {
+  AddAR(list_, "a", 2, {20, 30, 120, 47}, 1);
+  EXPECT_EQ(list_.DrawDiagram(canvas_, {0, 0}, true), 0);
+  const std::string inside(97, '_');
+  EXPECT_EQ(Row(30, 19, 121), "." + std::string(98, 'k') + "yy.");
+  EXPECT_EQ(Row(31, 19, 22), ".k_");
+  EXPECT_EQ(Row(42, 19, 121), "." + std::string(98, 'b') + "yy.");
+  EXPECT_EQ(Row(45, 19, 121), ".k" + inside + "yy.");
+  EXPECT_EQ(Row(46, 19, 121), "." + std::string(100, 'g') + ".");
+  EXPECT_EQ(Row(47, 19, 121), "." + std::string(100, 'g') + ".");
+  EXPECT_EQ(Row(48, 19, 121), std::string(102, '.'));
+  EXPECT_EQ(Column(119, 29, 49), ".yyyyyyyyyyyyyyyygg.");
+  EXPECT_EQ(Column(117, 29, 49), ".k___________b___gg.");
+  EXPECT_EQ(Column(20, 29, 49), ".kkkkkkkkkkkkbkkkgg.");
+  // "a (2)" is 30 wide, centred at 20 + 35: its first glyph fills columns 56..59.
+  EXPECT_EQ(Row(34, 54, 62), "__tttt__");
+}
+
+TEST_F(DrawingPixels, ASBoxDownWithoutMarker) {
+  const int32_t ar = AddAR(list_, "a", 1, {300, 200, 400, 217});
+  AddAS(list_, ar, "s", 0, {20, 30, 120, 47});
+  list_.DrawDiagram(canvas_, {0, 0}, false);
+  EXPECT_EQ(Row(42, 19, 121), ".k" + std::string(98, '_') + "k.");
+  EXPECT_EQ(Row(46, 19, 121), "." + std::string(100, 'r') + ".");
+  EXPECT_EQ(Row(47, 19, 121), "." + std::string(100, 'r') + ".");
+  EXPECT_EQ(Column(119, 29, 49), ".kkkkkkkkkkkkkkkkrr.");
+}
+
+TEST_F(DrawingPixels, LabelIsCutAtTheRightEdge) {
+  AddAR(list_, std::string(30, 'w'), 1, {20, 30, 120, 47});
+  list_.DrawDiagram(canvas_, {0, 0}, false);
+  EXPECT_EQ(Row(34, 19, 24), ".kttt");      // drawn from the left edge
+  EXPECT_EQ(Row(34, 115, 122), "__ttk..");  // and cut off inside the box
+}
+
+TEST_F(DrawingPixels, TheFrontBoxHidesTheOneBehind) {
+  AddAR(list_, "back", 1, {20, 30, 120, 47});
+  AddAR(list_, "front", 1, {60, 35, 160, 52});
+  list_.ZOrder.BringToFront(1);
+  list_.DrawDiagram(canvas_, {0, 0}, false);
+  EXPECT_EQ(Column(119, 34, 37), "kk_");  // the back box's right edge is covered
+  EXPECT_EQ(Row(46, 58, 62), "ggk_");     // as is its status bar
+}
+
+TEST_F(DrawingPixels, SolidAndDottedLinksAndTheirArrowheads) {
+  const int32_t a = AddAR(list_, "a", 1, {100, 200, 200, 217});
+  const int32_t b = AddAR(list_, "b", 1, {300, 40, 400, 57});
+  AddParent(list_, a, "b", 1);
+  list_.DrawDiagram(canvas_, {0, 0}, true);
+  EXPECT_EQ(Column(148, 128, 201), std::string(73, 'k'));  // 200 down to 128, solid
+  // The tip lies on B's lower status bar row; the filled head covers the line.
+  EXPECT_EQ(Column(348, 56, 66), "ggk____kkk");
+  EXPECT_EQ(Row(63, 345, 352), ".kkkkk.");  // the arrowhead's base
+
+  list_.Items(b).ActiveCount = 0;
+  RasterCanvas dotted(400, 300);
+  EXPECT_EQ(list_.DrawDiagram(dotted, {0, 0}, true), 1);
+  std::string column;
+  for (int32_t y = 129; y <= 200; ++y) column += dotted.At(143, y) == kBlack ? 'k' : '_';
+  EXPECT_NE(column.find('k'), std::string::npos);
+  EXPECT_NE(column.find('_'), std::string::npos);
+  std::string base;
+  for (int32_t x = 340; x <= 346; ++x) base += dotted.At(x, 63) == kBlack ? 'k' : '.';
+  EXPECT_EQ(base, ".kkkkk.");  // solid even after a dotted line
+}
+
+// ---- the ends of the coordinate range -----------------------------------------
+
+TEST(DrawingRangeTest, BoxesAtTheEndsOfTheRangeDrawWithoutOverflow) {
+  TARNodeList list;
+  const int32_t high = AddAR(list, "high", 1, {kMax - 50, kMax - 10, kMax, kMax}, 1);
+  const int32_t low = AddAR(list, "low", 0, {kMin, kMin, kMin + 100, kMin + 17});
+  const int32_t odd = AddAR(list, "odd", 1, {kMax, kMax, kMin, kMin});
+  AddParent(list, high, "low", 1);
+  AddParent(list, low, "odd", 1);
+  AddParent(list, odd, "high", 1);
+  AddAS(list, high, "s", 1, {kMin, kMax - 17, kMin + 100, kMax});
+  AddAS(list, low, "t", 1, {kMax - 100, kMin, kMax, kMin + 17}, 1);
+
+  RecordingCanvas canvas;
+  EXPECT_EQ(list.DrawDiagram(canvas, {kMax, kMin}, true), 1);
+  EXPECT_EQ(canvas.CallsOf(CallKind::Polyline).size(), 5u);
+  RasterCanvas raster(64, 64);
+  EXPECT_EQ(list.DrawDiagram(raster, {0, 0}, true), 1);
+  EXPECT_EQ(list.DrawDiagram(raster, {kMin, kMax}, true), 1);
+}
+
+}  // namespace
+}  // namespace topo
