@@ -1,0 +1,33 @@
+// The four functions a host calls, exported by undecorated name (the link
+// uses --kill-at). Nothing may throw past them: a C++ exception crossing into
+// the host is undefined behaviour and ends the host, so each body is guarded.
+#include <windows.h>
+
+#include "ComPtr.h"
+#include "RiziZevEntry.h"
+
+using topo::plugin::Module;
+
+extern "C" {
+
+__declspec(dllexport) void __stdcall BizGetDevInfo(char* Buffer, int* Info1, int* Info2) {
+  topo::plugin::GetDevInfo(Buffer, Info1, Info2);
+}
+
+__declspec(dllexport) void __stdcall BizInit(int, const char* ResourcePath, IUnknown* Host, int) {
+  // The host's interface is not used, only held for the duration of the call.
+  auto held = topo::win32::ComPtr<IUnknown>::Borrow(Host);
+  topo::plugin::RunGuarded([&] { Module().Init(ResourcePath); });
+}
+
+__declspec(dllexport) void __stdcall BizUninit() {
+  topo::plugin::RunGuarded([] { Module().Uninit(); });
+}
+
+__declspec(dllexport) HWND __stdcall BizEntry(int FunctionNo, HWND ParentWindow, HWND NotifyWindow,
+                                              IUnknown* Host, int ShowExisting) {
+  return topo::plugin::GuardedEntry(Module(), FunctionNo, ParentWindow, NotifyWindow, Host,
+                                    ShowExisting);
+}
+
+}  // extern "C"
