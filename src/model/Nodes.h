@@ -50,6 +50,10 @@ class TLinkNodeList {
   int32_t AddOrUpdate(const std::string& name, int32_t activeCount, const TActiveFlags& flags,
                       uint8_t notInBaseline);
   void Delete(int32_t index);
+  // Deletes every entry the predicate picks, keeping the others' order; one
+  // pass, so dropping many entries stays linear.
+  template <typename Pred>
+  void DeleteIf(Pred pick);
   void Clear();
 
   void DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const;
@@ -59,6 +63,17 @@ class TLinkNodeList {
   std::unordered_map<std::string, int32_t> index_;  // name -> first position
   void Reindex();
 };
+
+template <typename Pred>
+void TLinkNodeList::DeleteIf(Pred pick) {
+  size_t kept = 0;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (!pick(static_cast<const TLinkNode&>(*items_[i]))) items_[kept++] = std::move(items_[i]);
+  }
+  if (kept == items_.size()) return;
+  items_.resize(kept);
+  Reindex();
+}
 
 struct TARNode {
   std::string Name;  // code page 936

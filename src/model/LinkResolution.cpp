@@ -1,0 +1,39 @@
+// Binds every parent and child link to the node it names, drops links to names
+// the model does not hold, and marks links that only one side reports. The two
+// directions differ on purpose: a node whose claimed parent does not name it
+// back is itself shown as down; a node with an unanswered child keeps its count.
+#include "Nodes.h"
+
+namespace topo {
+
+void TARNodeList::ResolveLinks() {
+  // Only entries whose name matches no node are dropped, and the other nodes'
+  // lists are consulted for names that do exist, so deleting after each walk
+  // gives what deleting during a backward walk would.
+  const auto unknown = [this](const TLinkNode& link) { return IndexOf(link.Name) < 0; };
+  for (auto& holder : nodes_) {
+    TARNode& node = *holder;
+    for (int32_t i = node.ParentARs.Count() - 1; i >= 0; --i) {
+      TLinkNode& link = node.ParentARs.Items(i);
+      const int32_t t = IndexOf(link.Name);
+      if (t < 0) continue;
+      link.ARIndex = t;
+      if (nodes_[static_cast<size_t>(t)]->SubARs.IndexOf(node.Name) < 0) {
+        link.ActiveCount = 0;
+        node.ActiveCount = 0;
+      }
+    }
+    node.ParentARs.DeleteIf(unknown);
+
+    for (int32_t i = node.SubARs.Count() - 1; i >= 0; --i) {
+      TLinkNode& link = node.SubARs.Items(i);
+      const int32_t t = IndexOf(link.Name);
+      if (t < 0) continue;
+      link.ARIndex = t;
+      if (nodes_[static_cast<size_t>(t)]->ParentARs.IndexOf(node.Name) < 0) link.ActiveCount = 0;
+    }
+    node.SubARs.DeleteIf(unknown);
+  }
+}
+
+}  // namespace topo
