@@ -1,0 +1,165 @@
+// Fake host objects for the Wine tests: a host frame with named services, an
+// ARCom that records what the window asks of it, and data containers. They
+// count references but never free themselves (the test owns them), so a test
+// can check that the plug-in gives back every reference it took.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "HostInterfaces.h"
+
+namespace topo::test {
+
+// IUnknown and IDispatch for a fake: reference counting without freeing,
+// QueryInterface for IUnknown, IDispatch and the interface's own id.
+template <class I>
+class FakeDispatch : public I {
+ public:
+  explicit FakeDispatch(const IID& iid) : iid_(iid) {}
+  FakeDispatch(const FakeDispatch&) = delete;
+  FakeDispatch& operator=(const FakeDispatch&) = delete;
+  virtual ~FakeDispatch() = default;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (answersQuery_ && (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+                          IsEqualIID(iid, iid_))) {
+      *out = static_cast<I*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
+  ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--refs_); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+  // References held by others than the test's own one.
+  long Refs() const { return refs_; }
+  // When false, the object refuses every interface (an unsuitable service).
+  void SetAnswersQuery(bool answers) { answersQuery_ = answers; }
+
+ private:
+  IID iid_;
+  long refs_ = 0;
+  bool answersQuery_ = true;
+};
+
+class FakeARCom : public FakeDispatch<host::IARCom> {
+ public:
+  FakeARCom() : FakeDispatch(host::IID_IARCom) {}
+#define TOPO_FAKE_RESERVED(n) \
+  HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
+  TOPO_FAKE_RESERVED(7)
+  TOPO_FAKE_RESERVED(8)
+  TOPO_FAKE_RESERVED(11)
+  TOPO_FAKE_RESERVED(12)
+  TOPO_FAKE_RESERVED(15)
+  TOPO_FAKE_RESERVED(16)
+  TOPO_FAKE_RESERVED(17)
+  TOPO_FAKE_RESERVED(18)
+  TOPO_FAKE_RESERVED(19)
+  TOPO_FAKE_RESERVED(20)
+  TOPO_FAKE_RESERVED(22)
+  TOPO_FAKE_RESERVED(23)
+  TOPO_FAKE_RESERVED(24)
+  TOPO_FAKE_RESERVED(25)
+  TOPO_FAKE_RESERVED(26)
+  TOPO_FAKE_RESERVED(27)
+  TOPO_FAKE_RESERVED(28)
+  TOPO_FAKE_RESERVED(29)
+  TOPO_FAKE_RESERVED(30)
+  TOPO_FAKE_RESERVED(31)
+  TOPO_FAKE_RESERVED(33)
+  TOPO_FAKE_RESERVED(34)
+  TOPO_FAKE_RESERVED(35)
+  TOPO_FAKE_RESERVED(36)
+  TOPO_FAKE_RESERVED(37)
+  TOPO_FAKE_RESERVED(38)
+  TOPO_FAKE_RESERVED(39)
+  TOPO_FAKE_RESERVED(40)
+  TOPO_FAKE_RESERVED(42)
+  TOPO_FAKE_RESERVED(43)
+#undef TOPO_FAKE_RESERVED
+  HRESULT STDMETHODCALLTYPE SendPacket(VARIANT, LONG, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ReceiveAnswer(LONG, LONG, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetDestination(LONG, VARIANT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetFunction(LONG, IDispatch*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE RemoveEventSink(IUnknown* sink) override;
+  HRESULT STDMETHODCALLTYPE SetRequestKind(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetErrorNo(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetRequestMode(LONG) override { return E_NOTIMPL; }
+
+  std::vector<IUnknown*> removedSinks;
+  HRESULT removeResult = S_OK;
+  // Called inside RemoveEventSink, to look at the window at that moment.
+  HWND watchedWindow = nullptr;
+  LONG styleAtRemove = 0;
+};
+
+class FakeDataContainer : public FakeDispatch<host::IDataContainer> {
+ public:
+  FakeDataContainer() : FakeDispatch(host::IID_IDataContainer) {}
+  HRESULT STDMETHODCALLTYPE Reserved7() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetValue(BSTR Name, VARIANT* Value) override;
+  HRESULT STDMETHODCALLTYPE SetValue(BSTR Name, VARIANT Value) override;
+  ~FakeDataContainer() override;
+
+ private:
+  std::map<std::wstring, VARIANT> values_;
+};
+
+class FakeAppFrame : public FakeDispatch<host::IAppFrame> {
+ public:
+  FakeAppFrame() : FakeDispatch(host::IID_IAppFrame) {}
+  HRESULT STDMETHODCALLTYPE GetService(BSTR Name, IUnknown** Service) override;
+
+  // Offers service under name (the test keeps owning it).
+  void Offer(const std::wstring& name, IUnknown* service) { services_[name] = service; }
+  void Withdraw(const std::wstring& name) { services_.erase(name); }
+  // Every GetService call fails with this result while it is a failure.
+  HRESULT failWith = S_OK;
+  std::vector<std::wstring> asked;
+
+ private:
+  std::map<std::wstring, IUnknown*> services_;
+};
+
+// A top-level window for the tests: the host's frame, or the notify window
+// that counts the WM_CLOSE messages it gets.
+class TestWindow {
+ public:
+  explicit TestWindow(bool visible, const wchar_t* title = L"test host");
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  ~TestWindow();
+  HWND Handle() const { return hwnd_; }
+  int closeMessages = 0;
+  // When set, the style of this window at the moment WM_CLOSE arrived.
+  HWND watchOnClose = nullptr;
+  LONG watchedStyle = 0;
+  bool watchedAlive = false;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  HWND hwnd_ = nullptr;
+};
+
+// Dispatches every queued message of this thread.
+void PumpMessages();
+
+// Counts the windows of this thread (top-level and children).
+int CountThreadWindows();
+
+}  // namespace topo::test
