@@ -55,8 +55,12 @@ test: test-native test-asan test-fuzz test-win32
 bench: setup
 	cmake -S . -B $(B)/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(B)/bench -j $(JOBS)
-	$(MAKE) --no-print-directory win32
-	bash bench/run.sh $(B)/bench $(B)/win32
+	bash bench/win32/fetch-benchmark.sh $(CURDIR)/$(B)/deps/benchmark
+	cmake -S . -B $(B)/bench-win32 -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake -DTOPO_BENCH_WIN32=ON \
+	  -DTOPO_BENCHMARK_SOURCE=$(CURDIR)/$(B)/deps/benchmark >/dev/null
+	cmake --build $(B)/bench-win32 -j $(JOBS) --target bench_win32
+	bash bench/run.sh $(B)/bench $(B)/bench-win32
 
 demo: win32
 	@mkdir -p out
@@ -72,4 +76,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(B)/native $(B)/asan $(B)/fuzz $(B)/win32 $(B)/bench
+	rm -rf $(B)/native $(B)/asan $(B)/fuzz $(B)/win32 $(B)/bench $(B)/bench-win32
