@@ -1,0 +1,186 @@
+// Answers are computed when the packet is sent and kept until the plug-in
+// asks for them, so ReceiveAnswer never waits: the network is in-process.
+#include "ARCom.h"
+
+#include <cstdio>
+
+#include "Variant.h"
+
+namespace arhost {
+
+namespace {
+
+std::string Quoted(const std::wstring& s) { return "\"" + Utf8FromWide(s) + "\""; }
+
+}  // namespace
+
+std::string RequestLogLine(const RequestRecord& r) {
+  char head[160];
+  std::snprintf(head, sizeof head, "t=%.2f fn=%ld mode=%ld kind=%ld dest=%ld:", r.at,
+                static_cast<long>(r.function), static_cast<long>(r.requestMode),
+                static_cast<long>(r.requestKind), static_cast<long>(r.addressKind));
+  std::string line = head + Quoted(r.address) + " fields=[";
+  for (size_t i = 0; i < r.request.fields.size(); ++i)
+    line += (i ? "," : "") + Quoted(r.request.fields[i]);
+  line += "] values=[";
+  bool secret = r.function == kFnStart || r.function == kFnRestart;
+  size_t index = 0;
+  for (const auto& row : r.request.rows)
+    for (const auto& v : row) {
+      if (index) line += ",";
+      if (secret && index == 3 && std::holds_alternative<std::wstring>(v))
+        line += "\"***\"";
+      else if (std::holds_alternative<std::wstring>(v))
+        line += Quoted(std::get<std::wstring>(v));
+      else
+        line += Utf8FromWide(ValueText(v));
+      ++index;
+    }
+  std::snprintf(head, sizeof head, "] -> err=%ld rc=%ld rows=%u", static_cast<long>(r.errorNo),
+                static_cast<long>(r.returnCode), static_cast<unsigned>(r.answerRows));
+  return line + head;
+}
+
+ARCom::ARCom(Network network, std::function<double()> clock, std::wstring logPath)
+    : network_(std::move(network)), clock_(std::move(clock)), logPath_(std::move(logPath)) {
+  if (!logPath_.empty()) {
+    // A fresh log per run, so a test reads only its own requests.
+    if (FILE* f = _wfopen(logPath_.c_str(), L"wb")) std::fclose(f);
+  }
+}
+
+ARCom::Pending ARCom::Answer(const Packet& request) {
+  (void)request;
+  Pending out;
+  if (!network_.Reachable()) {
+    out.errorNo = kErrUnreachable;
+    out.answer = MessageAnswer(-1, L"AR网络不可达");
+    return out;
+  }
+  switch (function_) {
+    case kFnTopology:
+      out.answer = network_.TopologyReport();
+      return out;
+    case kFnStart:
+    case kFnStop:
+    case kFnRestart: {
+      std::vector<Value> values;
+      for (const auto& row : request.rows) values.insert(values.end(), row.begin(), row.end());
+      ControlReply reply = network_.Control(function_, values, addressKind_, address_);
+      out.answer = MessageAnswer(reply.code, reply.errorInfo);
+      return out;
+    }
+    default: {
+      int32_t errorNo = 0;
+      out.answer = network_.Status(function_, addressKind_, address_, &errorNo);
+      out.errorNo = errorNo;
+      return out;
+    }
+  }
+}
+
+HRESULT ARCom::SendPacket(VARIANT packet, LONG, VARIANT* packetId) {
+  if (!packetId) return E_POINTER;
+  VariantInit(packetId);
+  errorNo_ = kErrNone;
+  Packet request;
+  HRESULT hr = PacketFromVariant(packet, &request);
+  if (FAILED(hr)) {
+    errorNo_ = kErrBadPacket;
+    return hr;
+  }
+  if (!functionSet_) {
+    errorNo_ = kErrUnknownFunction;
+    return E_UNEXPECTED;
+  }
+  network_.AdvanceTo(clock_());
+  RequestRecord record;
+  record.at = network_.Now();
+  record.function = function_;
+  record.requestMode = requestMode_;
+  record.requestKind = requestKind_;
+  record.addressKind = addressKind_;
+  record.address = address_;
+  Pending answer = Answer(request);
+  record.request = std::move(request);
+  record.errorNo = answer.errorNo;
+  record.returnCode = answer.answer.returnCode;
+  record.answerRows = answer.answer.rows.size();
+  Log(record);
+  requests_.push_back(std::move(record));
+
+  LONG id = nextId_++;
+  pending_[id] = std::move(answer);
+  packetId->vt = VT_I4;
+  packetId->lVal = id;
+  return S_OK;
+}
+
+HRESULT ARCom::ReceiveAnswer(LONG packetId, LONG, VARIANT* answer) {
+  if (!answer) return E_POINTER;
+  VariantInit(answer);
+  auto it = pending_.find(packetId);
+  if (it == pending_.end()) {
+    errorNo_ = kErrBadPacket;
+    return E_INVALIDARG;
+  }
+  Pending p = std::move(it->second);
+  pending_.erase(it);
+  errorNo_ = p.errorNo;
+  return PacketToVariant(p.answer, answer);
+}
+
+HRESULT ARCom::SetDestination(LONG addressKind, VARIANT address) {
+  Value v;
+  HRESULT hr = ValueFromVariant(address, &v);
+  if (FAILED(hr)) return hr;
+  addressKind_ = addressKind;
+  address_ = ValueText(v);
+  return S_OK;
+}
+
+HRESULT ARCom::SetFunction(LONG functionNo, IDispatch* packer) {
+  if (packer) {
+    // A packer handed over here is made ready for values at once.
+    topo::win32::ComPtr<topo::host::IPackerDisp> p;
+    HRESULT hr = packer->QueryInterface(topo::host::IID_IPackerDisp, p.PutVoid());
+    if (FAILED(hr)) return hr;
+    hr = p->BeginPack();
+    if (FAILED(hr)) return hr;
+  }
+  function_ = functionNo;
+  functionSet_ = true;
+  return S_OK;
+}
+
+HRESULT ARCom::RemoveEventSink(IUnknown*) {
+  ++sinkRemovals_;
+  return S_OK;
+}
+
+HRESULT ARCom::SetRequestKind(LONG value) {
+  requestKind_ = value;
+  return S_OK;
+}
+
+HRESULT ARCom::GetErrorNo(LONG* errorNo) {
+  if (!errorNo) return E_POINTER;
+  *errorNo = errorNo_;
+  return S_OK;
+}
+
+HRESULT ARCom::SetRequestMode(LONG value) {
+  requestMode_ = value;
+  return S_OK;
+}
+
+void ARCom::Log(const RequestRecord& r) const {
+  if (logPath_.empty()) return;
+  if (FILE* f = _wfopen(logPath_.c_str(), L"ab")) {
+    std::string line = RequestLogLine(r) + "\n";
+    std::fwrite(line.data(), 1, line.size(), f);
+    std::fclose(f);
+  }
+}
+
+}  // namespace arhost

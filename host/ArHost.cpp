@@ -1,0 +1,543 @@
+// arhost.exe: a stand-in for the client framework that loads the plug-in. It
+// gives the plug-in a frame window to live in and the host services it asks
+// for, and can run headless: take a screenshot after a while, click where a
+// test says, and exit.
+#include <shellapi.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "ARCom.h"
+#include "Network.h"
+#include "Options.h"
+#include "Packet.h"
+#include "Png.h"
+#include "Services.h"
+
+namespace arhost {
+namespace {
+
+using topo::win32::ComPtr;
+using topo::win32::Variant;
+
+using BizGetDevInfoFn = void(__stdcall*)(char*, int*, int*);
+using BizInitFn = void(__stdcall*)(int, const char*, IUnknown*, int);
+using BizUninitFn = void(__stdcall*)();
+using BizEntryFn = HWND(__stdcall*)(int, HWND, HWND, IUnknown*, int);
+
+constexpr int kTopologyFunction = 3101;
+constexpr COLORREF kHostBackground = RGB(46, 92, 138);
+constexpr int kMargin = 8;
+constexpr int kStatusHeight = 22;
+constexpr int kTitleHeight = 26;
+constexpr COLORREF kTitleBackground = RGB(24, 48, 76);
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT_PTR kShotTimer = 2;
+constexpr UINT_PTR kFirstClickTimer = 100;
+constexpr wchar_t kFrameClass[] = L"ArHostFrame";
+constexpr wchar_t kClientClass[] = L"ArHostClient";
+
+// GetProcAddress gives a FARPROC; going through void* says the cast is meant.
+template <class Function>
+Function Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+void Say(const std::wstring& text) {
+  std::string line = Utf8FromWide(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::wstring BaseName(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// Frees a module at scope exit; the plug-in's windows must be gone by then.
+struct ModuleOwner {
+  HMODULE module = nullptr;
+  ModuleOwner() = default;
+  ModuleOwner(const ModuleOwner&) = delete;
+  ModuleOwner& operator=(const ModuleOwner&) = delete;
+  ~ModuleOwner() {
+    if (module) FreeLibrary(module);
+  }
+};
+
+struct DcOwner {
+  HWND window;
+  HDC dc;
+  DcOwner(const DcOwner&) = delete;
+  DcOwner& operator=(const DcOwner&) = delete;
+  ~DcOwner() {
+    if (dc) ReleaseDC(window, dc);
+  }
+};
+
+struct MemoryBitmap {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  void* bits = nullptr;
+  MemoryBitmap(HDC reference, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    dc = CreateCompatibleDC(reference);
+    bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc && bitmap) old = SelectObject(dc, bitmap);
+  }
+  MemoryBitmap(const MemoryBitmap&) = delete;
+  MemoryBitmap& operator=(const MemoryBitmap&) = delete;
+  ~MemoryBitmap() {
+    if (old) SelectObject(dc, old);
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
+  }
+};
+
+// What is on the screen where the window is: every child window exactly as
+// painted. PrintWindow is no substitute: it asks each window to paint itself
+// again through WM_PRINT, which plug-in windows that paint only on WM_PAINT
+// answer with nothing. The frame is kept inside the screen for this reason.
+std::optional<Image> CaptureWindow(HWND window) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return std::nullopt;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return std::nullopt;
+  DcOwner screen{nullptr, GetDC(nullptr)};
+  MemoryBitmap shot(screen.dc, w, h);
+  if (!shot.old) return std::nullopt;
+  if (!BitBlt(shot.dc, 0, 0, w, h, screen.dc, r.left, r.top, SRCCOPY)) return std::nullopt;
+  GdiFlush();
+  Image image;
+  image.width = w;
+  image.height = h;
+  image.rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
+  const uint8_t* bgra = static_cast<const uint8_t*>(shot.bits);
+  for (size_t i = 0; i < static_cast<size_t>(w) * static_cast<size_t>(h); ++i) {
+    image.rgb[3 * i] = bgra[4 * i + 2];
+    image.rgb[3 * i + 1] = bgra[4 * i + 1];
+    image.rgb[3 * i + 2] = bgra[4 * i];
+  }
+  return image;
+}
+
+bool WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::string RectText(const RECT& r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+         " " + std::to_string(r.bottom);
+}
+
+class Host {
+ public:
+  explicit Host(Options options) : options_(std::move(options)) {}
+
+  int Run();
+
+  LRESULT FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
+
+ private:
+  double Seconds() const {
+    if (!shown_) return 0;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - shownAt_).count();
+  }
+  bool LoadScenario(Network* network);
+  bool CreateFrame();
+  void Layout();
+  void InvalidateStatus();
+  std::wstring Title() const;
+  void PaintTitle(HDC dc);
+  void PaintStatus(HDC dc);
+  void TakeScreenshot();
+  void Click(const arhost::Click& click);
+
+  Options options_;
+  std::wstring scenarioName_ = L"(built in)";
+  HWND frame_ = nullptr;
+  HWND client_ = nullptr;
+  HWND plugin_ = nullptr;
+  HFONT font_ = nullptr;
+  ARCom* arcom_ = nullptr;  // owned by the service directory below
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point shownAt_;
+  int exitCode_ = 0;
+};
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_NCCREATE) {
+    auto create = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto host = reinterpret_cast<Host*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  try {
+    if (host) return host->FrameMessage(window, message, wp, lp);
+  } catch (const std::exception& e) {
+    Say(L"arhost: " + WideFromUtf8(e.what()));
+  } catch (...) {
+    Say(L"arhost: unexpected failure in the frame window");
+  }
+  return DefWindowProcW(window, message, wp, lp);
+}
+
+// Used when no scenario file is given: two AR nodes and one server.
+constexpr char kDefaultScenario[] =
+    "ar root up=0\n"
+    "ar edge parent=root up=0,1\n"
+    "as gateway ar=edge up=0 password=start\n";
+
+bool Host::LoadScenario(Network* network) {
+  std::string text = kDefaultScenario;
+  if (!options_.scenario.empty()) {
+    FILE* f = _wfopen(options_.scenario.c_str(), L"rb");
+    if (!f) {
+      Say(L"arhost: cannot open the scenario " + options_.scenario);
+      return false;
+    }
+    text.clear();
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+    std::fclose(f);
+    scenarioName_ = BaseName(options_.scenario);
+  }
+  try {
+    *network = Network::Parse(text);
+  } catch (const ScenarioError& e) {
+    Say(L"arhost: scenario " + scenarioName_ + L", " + WideFromUtf8(e.what()));
+    return false;
+  }
+  return true;
+}
+
+bool Host::CreateFrame() {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW frameClass = {};
+  frameClass.cbSize = sizeof frameClass;
+  frameClass.lpfnWndProc = FrameProc;
+  frameClass.hInstance = instance;
+  frameClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  frameClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  frameClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  frameClass.lpszClassName = kFrameClass;
+  WNDCLASSEXW clientClass = frameClass;
+  clientClass.lpfnWndProc = DefWindowProcW;
+  clientClass.hbrBackground = CreateSolidBrush(kHostBackground);  // lives as long as the class
+  clientClass.lpszClassName = kClientClass;
+  if (!RegisterClassExW(&frameClass) || !RegisterClassExW(&clientClass)) return false;
+
+  int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+  int w = std::min(options_.width, screenW), h = std::min(options_.height, screenH);
+  // Headless, there is no window manager to draw a caption, so the frame is a
+  // bordered popup and its own title band is the caption the screenshot shows.
+  DWORD style = options_.screenshot.empty() ? WS_OVERLAPPEDWINDOW : WS_POPUP | WS_BORDER;
+  frame_ = CreateWindowExW(0, kFrameClass, Title().c_str(), style | WS_CLIPCHILDREN, 0, 0, w, h,
+                           nullptr, nullptr, instance, this);
+  if (!frame_) return false;
+  client_ = CreateWindowExW(0, kClientClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
+                            0, frame_, nullptr, instance, nullptr);
+  font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  Layout();
+  return client_ != nullptr;
+}
+
+void Host::Layout() {
+  RECT r;
+  GetClientRect(frame_, &r);
+  int w = r.right, h = std::max(0L, r.bottom - kStatusHeight - kTitleHeight);
+  if (client_) MoveWindow(client_, 0, kTitleHeight, w, h, TRUE);
+  // The plug-in window fills the host's client area but for a margin that
+  // keeps the host's own background visible around it.
+  if (plugin_ && IsWindow(plugin_))
+    MoveWindow(plugin_, kMargin, kMargin, std::max(0, w - 2 * kMargin),
+               std::max(0, h - 2 * kMargin), TRUE);
+  InvalidateStatus();
+}
+
+void Host::InvalidateStatus() {
+  RECT r;
+  GetClientRect(frame_, &r);
+  r.top = std::max(0L, r.bottom - kStatusHeight);
+  InvalidateRect(frame_, &r, TRUE);
+}
+
+std::wstring Host::Title() const {
+  return L"arhost - " + BaseName(options_.plugin) + L" - " + scenarioName_;
+}
+
+void Host::PaintTitle(HDC dc) {
+  RECT r;
+  GetClientRect(frame_, &r);
+  r.bottom = kTitleHeight;
+  HBRUSH brush = CreateSolidBrush(kTitleBackground);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  r.left += 8;
+  std::wstring text = Title();
+  HGDIOBJ old = SelectObject(dc, font_);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  SelectObject(dc, old);
+}
+
+void Host::PaintStatus(HDC dc) {
+  RECT r;
+  GetClientRect(frame_, &r);
+  r.top = r.bottom - kStatusHeight;
+  std::wstring text = L" 场景 " + scenarioName_;
+  if (arcom_) {
+    arcom_->Advance();
+    const auto& requests = arcom_->Requests();
+    text += L"   第 " + std::to_wstring(static_cast<int>(arcom_->Net().Now())) + L" 秒   请求 " +
+            std::to_wstring(requests.size());
+    if (!requests.empty()) text += L" (最后 " + std::to_wstring(requests.back().function) + L")";
+    text += arcom_->Net().Reachable() ? L"   网络正常" : L"   网络不可达";
+  }
+  HGDIOBJ old = SelectObject(dc, font_);
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+  SelectObject(dc, old);
+}
+
+LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  switch (message) {
+    case WM_SIZE:
+      if (window == frame_) Layout();
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      PaintTitle(dc);
+      PaintStatus(dc);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_TIMER:
+      if (wp == kStatusTimer) {
+        InvalidateStatus();
+      } else if (wp == kShotTimer) {
+        KillTimer(window, kShotTimer);
+        TakeScreenshot();
+        DestroyWindow(window);
+      } else if (wp >= kFirstClickTimer && wp < kFirstClickTimer + options_.clicks.size()) {
+        KillTimer(window, wp);
+        Click(options_.clicks[wp - kFirstClickTimer]);
+      }
+      return 0;
+    case WM_CLOSE:
+      // Also what the plug-in posts when its window closes: the host goes with it.
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wp, lp);
+  }
+}
+
+void Host::TakeScreenshot() {
+  RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  GdiFlush();
+  auto image = CaptureWindow(frame_);
+  if (!image) {
+    Say(L"arhost: could not capture the frame window");
+    exitCode_ = 1;
+    return;
+  }
+  RECT frame, plugin = {};
+  GetWindowRect(frame_, &frame);
+  bool visible = plugin_ && IsWindow(plugin_) && IsWindowVisible(plugin_);
+  if (plugin_ && IsWindow(plugin_)) {
+    GetWindowRect(plugin_, &plugin);
+    OffsetRect(&plugin, -frame.left, -frame.top);
+  }
+  RECT client = {};
+  GetWindowRect(client_, &client);
+  OffsetRect(&client, -frame.left, -frame.top);
+  char colour[16];
+  std::snprintf(
+      colour, sizeof colour, "%06X",
+      static_cast<unsigned>(GetRValue(kHostBackground) << 16 | GetGValue(kHostBackground) << 8 |
+                            GetBValue(kHostBackground)));
+  TextChunks text = {
+      {"arhost:client", RectText(client)},
+      {"arhost:plugin", RectText(plugin) + (visible ? " visible" : " hidden")},
+      {"arhost:background", colour},
+      {"arhost:requests", std::to_string(arcom_ ? arcom_->Requests().size() : 0)},
+  };
+  if (!WriteFile(options_.screenshot, EncodePng(*image, text))) {
+    Say(L"arhost: cannot write " + options_.screenshot);
+    exitCode_ = 1;
+    return;
+  }
+  Say(L"arhost: screenshot " + options_.screenshot + L" " + std::to_wstring(image->width) + L"x" +
+      std::to_wstring(image->height));
+}
+
+void Host::Click(const arhost::Click& click) {
+  if (!plugin_ || !IsWindow(plugin_)) return;
+  // The deepest visible child under the point gets the mouse messages, in
+  // its own client coordinates, as a real click would deliver them.
+  HWND target = plugin_;
+  POINT p = {click.x, click.y};
+  for (;;) {
+    HWND child = ChildWindowFromPointEx(target, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == target) break;
+    MapWindowPoints(target, child, &p, 1);
+    target = child;
+  }
+  LPARAM at = MAKELPARAM(p.x, p.y);
+  PostMessageW(target, WM_MOUSEMOVE, 0, at);
+  PostMessageW(target, click.right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
+               click.right ? MK_RBUTTON : MK_LBUTTON, at);
+  PostMessageW(target, click.right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+}
+
+int Host::Run() {
+  Network network;
+  if (!LoadScenario(&network)) return 2;
+  std::wstring dataDir = PrepareDataDir(options_.dataDir);
+  if (dataDir.empty()) {
+    Say(L"arhost: cannot create the data folder " + options_.dataDir);
+    return 2;
+  }
+
+  PacketClassRegistration classes;
+  if (FAILED(classes.Result())) {
+    Say(L"arhost: cannot register the packer and unpacker classes");
+    return 2;
+  }
+  std::wstring adminAr = network.AdminAR(), adminAs = network.AdminAS();
+  auto arcom = ARCom::Create(
+      std::move(network), [this] { return Seconds(); }, options_.requestLog);
+  arcom_ = ARCom::From(arcom.Get());
+  auto login = DataContainer::Create();
+  DataContainer::From(login.Get())->Put(L"AdminAR", Variant::String(adminAr));
+  DataContainer::From(login.Get())->Put(L"AdminAS", Variant::String(adminAs));
+  auto frame = AppFrame::Create();
+  AppFrame* services = AppFrame::From(frame.Get());
+  auto offer = [&](const wchar_t* name, IUnknown* object) {
+    for (const auto& left : options_.without)
+      if (left == name) return;
+    services->Register(name, ComPtr<IUnknown>::Borrow(object));
+  };
+  offer(L"ARCom", arcom.Get());
+  offer(L"PersonalData", DataContainer::Create(dataDir + L"PersonalData.txt").Get());
+  offer(L"TempData", DataContainer::Create().Get());
+  offer(L"MemConfig", MemConfig::Create(dataDir).Get());
+  offer(L"LoginInfo", login.Get());
+
+  if (!CreateFrame()) {
+    Say(L"arhost: cannot create the frame window");
+    return 2;
+  }
+  ModuleOwner plugin;
+  plugin.module = LoadLibraryW(options_.plugin.c_str());
+  if (!plugin.module) {
+    Say(L"arhost: cannot load " + options_.plugin + L" (error " + std::to_wstring(GetLastError()) +
+        L")");
+    DestroyWindow(frame_);
+    return 3;
+  }
+  auto init = Export<BizInitFn>(plugin.module, "BizInit");
+  auto uninit = Export<BizUninitFn>(plugin.module, "BizUninit");
+  auto entry = Export<BizEntryFn>(plugin.module, "BizEntry");
+  auto devInfo = Export<BizGetDevInfoFn>(plugin.module, "BizGetDevInfo");
+  if (!init || !uninit || !entry || !devInfo) {
+    Say(L"arhost: " + options_.plugin +
+        L" lacks one of BizInit, BizUninit, BizEntry, BizGetDevInfo");
+    DestroyWindow(frame_);
+    return 3;
+  }
+  char dev[64] = {};
+  int info1 = 0, info2 = 0;
+  devInfo(dev, &info1, &info2);
+  Say(L"arhost: " + BaseName(options_.plugin) + L" reports \"" + WideFromUtf8(dev) + L"\" " +
+      std::to_wstring(info1) + L" " + std::to_wstring(info2));
+
+  // The resource path travels as code page 936 bytes.
+  std::string resource;
+  if (!options_.resource.empty()) {
+    int n =
+        WideCharToMultiByte(936, 0, options_.resource.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    resource.resize(static_cast<size_t>(std::max(n, 1)));
+    WideCharToMultiByte(936, 0, options_.resource.c_str(), -1, &resource[0], n, nullptr, nullptr);
+  }
+  init(0, resource.c_str(), frame.Get(), 0);
+  plugin_ = entry(kTopologyFunction, client_, frame_, frame.Get(), 0);
+  if (!plugin_) {
+    Say(L"arhost: BizEntry(3101) returned no window");
+    exitCode_ = 4;
+  }
+  entry(kTopologyFunction, client_, frame_, frame.Get(), 1);
+  ShowWindow(frame_, SW_SHOW);
+  Layout();
+  UpdateWindow(frame_);
+  shown_ = true;
+  shownAt_ = std::chrono::steady_clock::now();
+  SetTimer(frame_, kStatusTimer, 1000, nullptr);
+  if (!options_.screenshot.empty())
+    SetTimer(frame_, kShotTimer, static_cast<UINT>(options_.after * 1000), nullptr);
+  for (size_t i = 0; i < options_.clicks.size(); ++i)
+    SetTimer(frame_, kFirstClickTimer + i, static_cast<UINT>(options_.clicks[i].at * 1000),
+             nullptr);
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  // The frame and with it the plug-in window are destroyed; only then may the
+  // plug-in's module state go, and the module after the services it holds.
+  frame_ = client_ = plugin_ = nullptr;
+  uninit();
+  return exitCode_;
+}
+
+}  // namespace
+}  // namespace arhost
+
+int main() {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  LocalFree(argv);
+  std::wstring error;
+  auto options = arhost::ParseOptions(args, &error);
+  if (!options) {
+    arhost::Say(L"arhost: " + error);
+    arhost::Say(arhost::kUsage);
+    return 2;
+  }
+  if (FAILED(OleInitialize(nullptr))) {
+    arhost::Say(L"arhost: COM could not be initialised");
+    return 2;
+  }
+  int rc = 2;
+  try {
+    rc = arhost::Host(std::move(*options)).Run();
+  } catch (const std::exception& e) {
+    arhost::Say(L"arhost: " + arhost::WideFromUtf8(e.what()));
+  }
+  OleUninitialize();
+  return rc;
+}

@@ -1,0 +1,83 @@
+// Command-line parsing for arhost.exe.
+#include "Options.h"
+
+#include <cwchar>
+
+namespace arhost {
+
+namespace {
+
+bool Number(const std::wstring& text, double* value) {
+  if (text.empty()) return false;
+  wchar_t* end = nullptr;
+  double v = std::wcstod(text.c_str(), &end);
+  if (*end || !(v >= 0) || v > 86400) return false;
+  *value = v;
+  return true;
+}
+
+bool Integer(const std::wstring& text, int lo, int hi, int* value) {
+  if (text.empty()) return false;
+  wchar_t* end = nullptr;
+  long v = std::wcstol(text.c_str(), &end, 10);
+  if (*end || v < lo || v > hi) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+// "X,Y@SECONDS"
+bool ParseClick(const std::wstring& text, bool right, Click* click) {
+  size_t comma = text.find(L','), at = text.find(L'@');
+  if (comma == std::wstring::npos || at == std::wstring::npos || at < comma) return false;
+  click->right = right;
+  return Integer(text.substr(0, comma), -10000, 10000, &click->x) &&
+         Integer(text.substr(comma + 1, at - comma - 1), -10000, 10000, &click->y) &&
+         Number(text.substr(at + 1), &click->at);
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::wstring* error) {
+  Options o;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::wstring& a = args[i];
+    if (a.rfind(L"--", 0) != 0) {
+      if (!o.plugin.empty()) return *error = L"more than one plug-in: " + a, std::nullopt;
+      o.plugin = a;
+      continue;
+    }
+    if (i + 1 == args.size()) return *error = a + L" needs a value", std::nullopt;
+    const std::wstring& v = args[++i];
+    bool ok = true;
+    if (a == L"--resource")
+      o.resource = v;
+    else if (a == L"--scenario")
+      o.scenario = v;
+    else if (a == L"--data-dir")
+      o.dataDir = v;
+    else if (a == L"--request-log")
+      o.requestLog = v;
+    else if (a == L"--screenshot")
+      o.screenshot = v;
+    else if (a == L"--after")
+      ok = Number(v, &o.after);
+    else if (a == L"--without")
+      o.without.push_back(v);
+    else if (a == L"--click" || a == L"--rclick") {
+      Click c;
+      ok = ParseClick(v, a == L"--rclick", &c);
+      if (ok) o.clicks.push_back(c);
+    } else if (a == L"--size") {
+      size_t x = v.find(L'x');
+      ok = x != std::wstring::npos && Integer(v.substr(0, x), 320, 4000, &o.width) &&
+           Integer(v.substr(x + 1), 240, 4000, &o.height);
+    } else {
+      return *error = L"unknown option " + a, std::nullopt;
+    }
+    if (!ok) return *error = L"bad value for " + a + L": " + v, std::nullopt;
+  }
+  if (o.plugin.empty()) return *error = L"no plug-in DLL given", std::nullopt;
+  return o;
+}
+
+}  // namespace arhost

@@ -1,0 +1,39 @@
+// The command line of arhost.exe, parsed apart from the window code so the
+// rules (what needs a value, what a click looks like) can be tested.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace arhost {
+
+struct Click {
+  int x = 0, y = 0;  // client coordinates of the plug-in window
+  bool right = false;
+  double at = 0;  // seconds after the plug-in window is shown
+};
+
+struct Options {
+  std::wstring plugin;
+  std::wstring resource;
+  std::wstring scenario;
+  std::wstring dataDir;
+  std::wstring requestLog;
+  std::wstring screenshot;
+  double after = 5;
+  int width = 1000, height = 640;  // outer size of the frame window
+  std::vector<Click> clicks;
+  std::vector<std::wstring> without;  // services the host leaves out
+};
+
+inline constexpr wchar_t kUsage[] =
+    L"usage: arhost PLUGIN.dll [--resource FILE] [--scenario FILE] [--data-dir DIR]\n"
+    L"         [--request-log FILE] [--size WxH] [--without SERVICE]...\n"
+    L"         [--screenshot FILE.png [--after SECONDS]] [--click X,Y@SECONDS]...\n"
+    L"         [--rclick X,Y@SECONDS]...\n";
+
+// Empty with *error set when the arguments are not usable.
+std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::wstring* error);
+
+}  // namespace arhost

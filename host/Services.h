@@ -1,0 +1,71 @@
+// The named services the host frame hands out through IAppFrame::GetService,
+// and the per-user data folder behind "PersonalData" and "MemConfig".
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ComObject.h"
+#include "HostInterfaces.h"
+#include "Variant.h"
+
+namespace arhost {
+
+using ValueMap = std::map<std::wstring, topo::win32::Variant>;
+
+// The PersonalData file: UTF-8 lines "NAME<TAB>TYPE<TAB>VALUE" after a header
+// line, TYPE one of I2, I4, STR; "\\", "\t", "\n" and "\r" are escaped in
+// names and values. Values of other kinds are written as their text (STR);
+// objects are not written.
+std::string SerializeValues(const ValueMap& values);
+// Lines that do not parse are skipped: a damaged file loses those settings,
+// not the others.
+ValueMap ParseValues(const std::string& text);
+
+class DataContainer : public ComObject<DataContainer, topo::host::IDataContainer> {
+ public:
+  // persistPath: file that holds the values across runs; empty keeps them in memory.
+  explicit DataContainer(std::wstring persistPath = {});
+  static const IID& Iid() { return topo::host::IID_IDataContainer; }
+
+  ARHOST_RESERVED(7)
+  HRESULT STDMETHODCALLTYPE GetValue(BSTR name, VARIANT* value) override;
+  HRESULT STDMETHODCALLTYPE SetValue(BSTR name, VARIANT value) override;
+
+  // For the host itself (login data), bypassing COM.
+  void Put(const std::wstring& name, topo::win32::Variant value);
+
+ private:
+  bool Save() const;
+  ValueMap values_;
+  std::wstring path_;
+};
+
+class MemConfig : public ComObject<MemConfig, topo::host::IMemConfig> {
+ public:
+  explicit MemConfig(std::wstring personalDataDir) : dir_(std::move(personalDataDir)) {}
+  static const IID& Iid() { return topo::host::IID_IMemConfig; }
+  HRESULT STDMETHODCALLTYPE GetValue(BSTR name, VARIANT* value) override;
+
+ private:
+  std::wstring dir_;
+};
+
+class AppFrame : public ComObject<AppFrame, topo::host::IAppFrame> {
+ public:
+  static const IID& Iid() { return topo::host::IID_IAppFrame; }
+  void Register(const std::wstring& name, topo::win32::ComPtr<IUnknown> service);
+  HRESULT STDMETHODCALLTYPE GetService(BSTR name, IUnknown** service) override;
+  const std::vector<std::wstring>& Asked() const { return asked_; }
+
+ private:
+  std::map<std::wstring, topo::win32::ComPtr<IUnknown>> services_;
+  std::vector<std::wstring> asked_;
+};
+
+// The per-user data folder, created if missing, always ending in "\":
+// `requested` when given, else %APPDATA%\arhost\. Empty when it cannot be made.
+std::wstring PrepareDataDir(const std::wstring& requested);
+
+}  // namespace arhost
