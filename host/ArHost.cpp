@@ -2,8 +2,10 @@
 // gives the plug-in a frame window to live in and the host services it asks
 // for, and can run headless: take a screenshot after a while, click where a
 // test says, and exit.
-#include <shellapi.h>
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>  // needs windows.h first
+// clang-format on
 
 #include <chrono>
 #include <cstdio>
