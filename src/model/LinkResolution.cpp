@@ -9,15 +9,16 @@ namespace topo {
 void TARNodeList::ResolveLinks() {
   // Only entries whose name matches no node are dropped, and the other nodes'
   // lists are consulted for names that do exist, so deleting after each walk
-  // gives what deleting during a backward walk would.
-  const auto unknown = [this](const TLinkNode& link) { return IndexOf(link.Name) < 0; };
+  // gives what deleting during a backward walk would. The walk leaves ARIndex
+  // -1 on exactly the entries to drop.
+  const auto unknown = [](const TLinkNode& link) { return link.ARIndex < 0; };
   for (auto& holder : nodes_) {
     TARNode& node = *holder;
     for (int32_t i = node.ParentARs.Count() - 1; i >= 0; --i) {
       TLinkNode& link = node.ParentARs.Items(i);
       const int32_t t = IndexOf(link.Name);
-      if (t < 0) continue;
       link.ARIndex = t;
+      if (t < 0) continue;
       if (nodes_[static_cast<size_t>(t)]->SubARs.IndexOf(node.Name) < 0) {
         link.ActiveCount = 0;
         node.ActiveCount = 0;
@@ -28,8 +29,8 @@ void TARNodeList::ResolveLinks() {
     for (int32_t i = node.SubARs.Count() - 1; i >= 0; --i) {
       TLinkNode& link = node.SubARs.Items(i);
       const int32_t t = IndexOf(link.Name);
-      if (t < 0) continue;
       link.ARIndex = t;
+      if (t < 0) continue;
       if (nodes_[static_cast<size_t>(t)]->ParentARs.IndexOf(node.Name) < 0) link.ActiveCount = 0;
     }
     node.SubARs.DeleteIf(unknown);

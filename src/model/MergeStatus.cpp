@@ -19,13 +19,18 @@ bool FlagSet(std::string_view piece) {
   return value.has_value() && *value != 0;
 }
 
-// Calls visit for every piece of text that a separator ends; a trailing piece
-// with no separator after it is not a piece.
+// Calls visit for every piece of text between separators, the end of the
+// text counting as one more separator: the same pieces as the text with a
+// separator appended, without copying it.
 template <typename Visit>
 void ForEachPiece(std::string_view text, char separator, Visit visit) {
   size_t start = 0;
-  for (size_t pos = text.find(separator); pos != std::string_view::npos;
-       pos = text.find(separator, start)) {
+  for (;;) {
+    const size_t pos = text.find(separator, start);
+    if (pos == std::string_view::npos) {
+      visit(text.substr(start));
+      return;
+    }
     visit(text.substr(start, pos - start));
     start = pos + 1;
   }
@@ -79,24 +84,27 @@ void TARNodeList::MergeStatus(ReportReader& report) {
   std::string name;
   while (!report.Eof()) {
     const std::string arName = report.FieldText("ar");
-    const ParsedFlags node = ParseActiveFlags(report.FieldText("ar_active") + ",");
+    std::string active = report.FieldText("ar_active");
+    active += ',';
+    const ParsedFlags node = ParseActiveFlags(active);
     const int32_t p = AddOrUpdateAR(std::string(TrimBlanks(arName)), node.Count, node.Flags, 1);
 
-    ForEachPiece(report.FieldText("parent_ar") + ",", ',', [&](std::string_view piece) {
+    ForEachPiece(report.FieldText("parent_ar"), ',', [&](std::string_view piece) {
       piece = TrimBlanks(piece);
       if (piece.empty()) return;
       name.assign(piece);
       AddOrUpdateParentAR(p, name, node.Count, node.Flags, 1);
     });
-    ForEachPiece(report.FieldText("sub_ar") + ",", ',', [&](std::string_view piece) {
+    ForEachPiece(report.FieldText("sub_ar"), ',', [&](std::string_view piece) {
       piece = TrimBlanks(piece);
       if (piece.empty()) return;
       name.assign(piece);
       AddOrUpdateSubAR(p, name, node.Count, node.Flags, 1);
     });
 
-    const std::string servers = report.FieldText("sub_as") + ",";
-    const std::string groups = report.FieldText("as_active") + ";";
+    const std::string servers = report.FieldText("sub_as");
+    std::string groups = report.FieldText("as_active");
+    groups += ';';
     std::string_view remaining = groups;
     ForEachPiece(servers, ',', [&](std::string_view piece) {
       const ParsedFlags server = ParseNextASActive(remaining);

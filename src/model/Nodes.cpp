@@ -33,8 +33,23 @@ const TLinkNode& TLinkNodeList::Items(int32_t index) const {
 }
 
 int32_t TLinkNodeList::IndexOf(const std::string& name) const {
-  auto it = index_.find(name);
-  return it == index_.end() ? -1 : it->second;
+  size_t found = items_.size();
+  if (cursor_ < items_.size() && items_[cursor_]->Name == name) {
+    found = cursor_;
+  } else if (items_.size() <= kScanLimit) {
+    for (size_t i = 0; i < items_.size(); ++i) {
+      if (items_[i]->Name == name) {
+        found = i;
+        break;
+      }
+    }
+  } else {
+    const int32_t hit = index_.Find(name, NameOf());
+    if (hit >= 0) found = static_cast<size_t>(hit);
+  }
+  if (found == items_.size()) return -1;
+  cursor_ = found + 1;
+  return static_cast<int32_t>(found);
 }
 
 void TLinkNodeList::ClearStatus() {
@@ -48,12 +63,18 @@ int32_t TLinkNodeList::AddOrUpdate(const std::string& name, int32_t activeCount,
                                    const TActiveFlags& flags, uint8_t notInBaseline) {
   int32_t position = IndexOf(name);
   if (position < 0) {
-    auto item = std::make_unique<TLinkNode>();
+    position = Count();
+    auto& item = items_.emplace_back(std::make_unique<TLinkNode>());
     item->Name = name;
     item->NotInBaseline = notInBaseline;
-    position = Count();
-    items_.push_back(std::move(item));
-    index_.emplace(name, position);
+    if (items_.size() > kScanLimit) {
+      if (index_.Empty()) {
+        Reindex();
+      } else {
+        index_.Insert(name, position, NameOf());
+      }
+    }
+    cursor_ = items_.size();
   }
   TLinkNode& item = *items_[static_cast<size_t>(position)];
   item.ActiveCount = activeCount;
@@ -69,13 +90,16 @@ void TLinkNodeList::Delete(int32_t index) {
 
 void TLinkNodeList::Clear() {
   items_.clear();
-  index_.clear();
+  index_.Clear();
+  cursor_ = 0;
 }
 
 void TLinkNodeList::Reindex() {
-  index_.clear();
+  index_.Clear();
+  cursor_ = 0;
+  if (items_.size() <= kScanLimit) return;
   for (size_t i = 0; i < items_.size(); ++i) {
-    index_.emplace(items_[i]->Name, static_cast<int32_t>(i));  // keeps the first of equal names
+    index_.Insert(items_[i]->Name, static_cast<int32_t>(i), NameOf());
   }
 }
 
@@ -116,8 +140,11 @@ const TARNode& TARNodeList::Items(int32_t index) const {
 }
 
 int32_t TARNodeList::IndexOf(const std::string& name) const {
-  auto it = index_.find(name);
-  return it == index_.end() ? -1 : it->second;
+  if (cursor_ < nodes_.size() && nodes_[cursor_]->Name == name)
+    return static_cast<int32_t>(cursor_++);
+  const int32_t hit = index_.Find(name, NameOf());
+  if (hit >= 0) cursor_ = static_cast<size_t>(hit) + 1;
+  return hit;
 }
 
 void TARNodeList::ClearStatus() {
@@ -160,7 +187,7 @@ int32_t TARNodeList::AddOrUpdateAR(const std::string& name, int32_t activeCount,
     node->NotInBaseline = notInBaseline;
     position = Count();
     nodes_.push_back(std::move(node));
-    index_.emplace(name, position);
+    index_.Insert(name, position, NameOf());
     ZOrder.Add(position, -1);
   } else {
     TARNode& node = *nodes_[static_cast<size_t>(position)];
@@ -200,18 +227,6 @@ int32_t TARNodeList::AddOrUpdateSubAS(int32_t position, const std::string& name,
   return result;
 }
 
-namespace {
-
-// Removes every entry of a link list that names the removed node. Scanning from
-// the back keeps the positions still to visit valid while entries go.
-void DropLinksTo(TLinkNodeList& links, const std::string& name) {
-  for (int32_t i = links.Count() - 1; i >= 0; --i) {
-    if (links.Items(i).Name == name) links.Delete(i);
-  }
-}
-
-}  // namespace
-
 TARNodeList::RemoveResult TARNodeList::RemoveNode(bool isAS, const std::string& name) {
   if (!isAS) {
     const int32_t p = IndexOf(name);
@@ -220,8 +235,9 @@ TARNodeList::RemoveResult TARNodeList::RemoveNode(bool isAS, const std::string& 
     nodes_.erase(nodes_.begin() + p);
     Reindex();
     for (auto& node : nodes_) {
-      if (node->ParentARs.IndexOf(name) >= 0) DropLinksTo(node->ParentARs, name);
-      if (node->SubARs.IndexOf(name) >= 0) DropLinksTo(node->SubARs, name);
+      const auto namesIt = [&name](const TLinkNode& link) { return link.Name == name; };
+      node->ParentARs.DeleteIf(namesIt);
+      node->SubARs.DeleteIf(namesIt);
     }
     // Walking from the back and deleting one by one keeps the survivors'
     // order; a single compaction pass gives the same result in linear time.
@@ -261,9 +277,10 @@ TARNodeList::RemoveResult TARNodeList::RemoveNode(bool isAS, const std::string& 
 }
 
 void TARNodeList::Reindex() {
-  index_.clear();
+  index_.Clear();
+  cursor_ = 0;
   for (size_t i = 0; i < nodes_.size(); ++i) {
-    index_.emplace(nodes_[i]->Name, static_cast<int32_t>(i));
+    index_.Insert(nodes_[i]->Name, static_cast<int32_t>(i), NameOf());
   }
 }
 

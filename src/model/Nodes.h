@@ -11,10 +11,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "Geometry.h"
+#include "NameIndex.h"
 #include "XmlDocument.h"
 
 namespace topo {
@@ -40,6 +40,8 @@ struct TLinkNode {
   TRect Rect = kDefaultBox;
 };
 
+// Names are the keys of the lookups: change a record's Name only through the
+// list, never through Items.
 class TLinkNodeList {
  public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
@@ -59,16 +61,27 @@ class TLinkNodeList {
   void DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const;
 
  private:
+  // Short lists are scanned; a map is kept only for longer ones.
+  static constexpr size_t kScanLimit = 16;
   std::vector<std::unique_ptr<TLinkNode>> items_;
-  std::unordered_map<std::string, int32_t> index_;  // name -> first position
+  NameIndex index_;  // long lists only
+  // A report names a list's entries in the order they were added, so the
+  // entry after the last one found is tried first. Names are unique in a
+  // list, so a hit there is the first match.
+  mutable size_t cursor_ = 0;
   void Reindex();
+  auto NameOf() const {
+    return [this](int32_t p) -> const std::string& { return items_[static_cast<size_t>(p)]->Name; };
+  }
 };
 
 template <typename Pred>
 void TLinkNodeList::DeleteIf(Pred pick) {
   size_t kept = 0;
   for (size_t i = 0; i < items_.size(); ++i) {
-    if (!pick(static_cast<const TLinkNode&>(*items_[i]))) items_[kept++] = std::move(items_[i]);
+    if (pick(static_cast<const TLinkNode&>(*items_[i]))) continue;
+    if (kept != i) items_[kept] = std::move(items_[i]);
+    ++kept;
   }
   if (kept == items_.size()) return;
   items_.resize(kept);
@@ -186,8 +199,12 @@ class TARNodeList {
 
  private:
   std::vector<std::unique_ptr<TARNode>> nodes_;
-  std::unordered_map<std::string, int32_t> index_;  // name -> first position
+  NameIndex index_;
+  mutable size_t cursor_ = 0;  // as in TLinkNodeList: reports list nodes in order
   void Reindex();
+  auto NameOf() const {
+    return [this](int32_t p) -> const std::string& { return nodes_[static_cast<size_t>(p)]->Name; };
+  }
   TRect& BoxOf(const ZOrderEntry& entry);
   const TRect* FindBox(const ZOrderEntry& entry) const;
 };
