@@ -141,7 +141,7 @@ bool InRange(int32_t index, int32_t count) { return index >= 0 && index < count;
 
 void TLinkNodeList::DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const {
   if (!InRange(index, Count())) return;
-  const TLinkNode& server = *items_[static_cast<size_t>(index)];
+  const TLinkNode& server = Items(index);
   DrawBox(canvas, canvas.ClipBox(), Offset(server.Rect, offset), server.Name, server.ActiveCount,
           server.NotInBaseline, false);
 }

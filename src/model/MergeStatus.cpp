@@ -15,6 +15,8 @@ namespace {
 constexpr int kInstances = 10;
 
 bool FlagSet(std::string_view piece) {
+  // Nearly every value in a report is one digit.
+  if (piece.size() == 1 && piece[0] >= '0' && piece[0] <= '9') return piece[0] != '0';
   const std::optional<int32_t> value = ParseInt32(piece);
   return value.has_value() && *value != 0;
 }

@@ -24,21 +24,21 @@ void CheckIndex(const Vector& items, int32_t index) {
 
 TLinkNode& TLinkNodeList::Items(int32_t index) {
   CheckIndex(items_, index);
-  return *items_[static_cast<size_t>(index)];
+  return items_[static_cast<size_t>(index)];
 }
 
 const TLinkNode& TLinkNodeList::Items(int32_t index) const {
   CheckIndex(items_, index);
-  return *items_[static_cast<size_t>(index)];
+  return items_[static_cast<size_t>(index)];
 }
 
 int32_t TLinkNodeList::IndexOf(const std::string& name) const {
   size_t found = items_.size();
-  if (cursor_ < items_.size() && items_[cursor_]->Name == name) {
+  if (cursor_ < items_.size() && items_[cursor_].Name == name) {
     found = cursor_;
   } else if (items_.size() <= kScanLimit) {
     for (size_t i = 0; i < items_.size(); ++i) {
-      if (items_[i]->Name == name) {
+      if (items_[i].Name == name) {
         found = i;
         break;
       }
@@ -53,9 +53,9 @@ int32_t TLinkNodeList::IndexOf(const std::string& name) const {
 }
 
 void TLinkNodeList::ClearStatus() {
-  for (auto& item : items_) {
-    item->ActiveCount = 0;
-    item->ActiveFlags.fill(0);
+  for (TLinkNode& item : items_) {
+    item.ActiveCount = 0;
+    item.ActiveFlags.fill(0);
   }
 }
 
@@ -64,9 +64,9 @@ int32_t TLinkNodeList::AddOrUpdate(const std::string& name, int32_t activeCount,
   int32_t position = IndexOf(name);
   if (position < 0) {
     position = Count();
-    auto& item = items_.emplace_back(std::make_unique<TLinkNode>());
-    item->Name = name;
-    item->NotInBaseline = notInBaseline;
+    TLinkNode& item = items_.emplace_back();
+    item.Name = name;
+    item.NotInBaseline = notInBaseline;
     if (items_.size() > kScanLimit) {
       if (index_.Empty()) {
         Reindex();
@@ -76,7 +76,7 @@ int32_t TLinkNodeList::AddOrUpdate(const std::string& name, int32_t activeCount,
     }
     cursor_ = items_.size();
   }
-  TLinkNode& item = *items_[static_cast<size_t>(position)];
+  TLinkNode& item = items_[static_cast<size_t>(position)];
   item.ActiveCount = activeCount;
   item.ActiveFlags = flags;
   return position;
@@ -99,7 +99,7 @@ void TLinkNodeList::Reindex() {
   cursor_ = 0;
   if (items_.size() <= kScanLimit) return;
   for (size_t i = 0; i < items_.size(); ++i) {
-    index_.Insert(items_[i]->Name, static_cast<int32_t>(i), NameOf());
+    index_.Insert(items_[i].Name, static_cast<int32_t>(i), NameOf());
   }
 }
 

@@ -41,7 +41,9 @@ struct TLinkNode {
 };
 
 // Names are the keys of the lookups: change a record's Name only through the
-// list, never through Items.
+// list, never through Items. The records lie in the list itself, so that a
+// refresh walks them in order and rebuilding links allocates nothing: a
+// reference from Items lasts only until the next add or delete on that list.
 class TLinkNodeList {
  public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
@@ -63,7 +65,7 @@ class TLinkNodeList {
  private:
   // Short lists are scanned; a map is kept only for longer ones.
   static constexpr size_t kScanLimit = 16;
-  std::vector<std::unique_ptr<TLinkNode>> items_;
+  std::vector<TLinkNode> items_;
   NameIndex index_;  // long lists only
   // A report names a list's entries in the order they were added, so the
   // entry after the last one found is tried first. Names are unique in a
@@ -71,7 +73,7 @@ class TLinkNodeList {
   mutable size_t cursor_ = 0;
   void Reindex();
   auto NameOf() const {
-    return [this](int32_t p) -> const std::string& { return items_[static_cast<size_t>(p)]->Name; };
+    return [this](int32_t p) -> const std::string& { return items_[static_cast<size_t>(p)].Name; };
   }
 };
 
@@ -79,7 +81,7 @@ template <typename Pred>
 void TLinkNodeList::DeleteIf(Pred pick) {
   size_t kept = 0;
   for (size_t i = 0; i < items_.size(); ++i) {
-    if (pick(static_cast<const TLinkNode&>(*items_[i]))) continue;
+    if (pick(static_cast<const TLinkNode&>(items_[i]))) continue;
     if (kept != i) items_[kept] = std::move(items_[i]);
     ++kept;
   }
