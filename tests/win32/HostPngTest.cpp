@@ -1,0 +1,80 @@
+// The screenshot writer: the end-to-end checks read its files back, so the
+// reader must catch a damaged file and the writer must follow the format
+// other viewers expect (checked by the published checksum values).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "Options.h"
+#include "Png.h"
+
+namespace {
+
+TEST(HostPng, ChecksumsMatchTheirReferenceValues) {
+  const char* digits = "123456789";
+  EXPECT_EQ(0xCBF43926u, arhost::Crc32(reinterpret_cast<const uint8_t*>(digits), 9));
+  const char* word = "Wikipedia";
+  EXPECT_EQ(0x11E60398u, arhost::Adler32(reinterpret_cast<const uint8_t*>(word), 9));
+}
+
+TEST(HostPng, ImagesLargerThanOneStoredBlockRoundTrip) {
+  arhost::Image image;
+  image.width = 301;
+  image.height = 223;  // 904 bytes a row: the data spans four stored blocks
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      image.rgb.insert(image.rgb.end(), {uint8_t(x), uint8_t(y), uint8_t(x ^ y)});
+  arhost::TextChunks text = {{"arhost:plugin", "8 34 992 610 visible"}};
+  std::vector<uint8_t> png = arhost::EncodePng(image, text);
+  const uint8_t iend[] = {'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+  ASSERT_TRUE(std::equal(iend, iend + 8, png.end() - 8));
+
+  arhost::TextChunks read;
+  auto back = arhost::DecodePng(png, &read);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(301, back->width);
+  EXPECT_EQ(223, back->height);
+  EXPECT_EQ(image.rgb, back->rgb);
+  EXPECT_EQ(text, read);
+  EXPECT_EQ(0x2A1B31u, back->Pixel(42, 27));
+
+  for (size_t at : {size_t(20), png.size() / 2, png.size() - 10}) {
+    auto damaged = png;
+    damaged[at] ^= 0x01;
+    EXPECT_FALSE(arhost::DecodePng(damaged)) << "flipped byte " << at;
+  }
+  png.resize(png.size() - 12);
+  EXPECT_FALSE(arhost::DecodePng(png)) << "no IEND";
+}
+
+TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
+  std::wstring error;
+  auto o = arhost::ParseOptions(
+      {L"topo.dll", L"--screenshot", L"a.png", L"--after", L"2.5", L"--click", L"10,20@1",
+       L"--rclick", L"5,-3@0.5", L"--size", L"800x600", L"--without", L"ARCom"},
+      &error);
+  ASSERT_TRUE(o) << std::string(error.begin(), error.end());
+  EXPECT_EQ(L"topo.dll", o->plugin);
+  EXPECT_DOUBLE_EQ(2.5, o->after);
+  ASSERT_EQ(2u, o->clicks.size());
+  EXPECT_FALSE(o->clicks[0].right);
+  EXPECT_EQ(20, o->clicks[0].y);
+  EXPECT_TRUE(o->clicks[1].right);
+  EXPECT_EQ(-3, o->clicks[1].y);
+  EXPECT_EQ(800, o->width);
+  EXPECT_EQ(std::vector<std::wstring>{L"ARCom"}, o->without);
+
+  for (auto bad : std::vector<std::vector<std::wstring>>{
+           {},
+           {L"a.dll", L"b.dll"},
+           {L"a.dll", L"--after"},
+           {L"a.dll", L"--after", L"-1"},
+           {L"a.dll", L"--after", L"soon"},
+           {L"a.dll", L"--click", L"10@1"},
+           {L"a.dll", L"--click", L"1,2"},
+           {L"a.dll", L"--size", L"100x100"},
+           {L"a.dll", L"--colour", L"red"},
+       })
+    EXPECT_FALSE(arhost::ParseOptions(bad, &error)) << bad.size();
+}
+
+}  // namespace

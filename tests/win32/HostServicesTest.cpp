@@ -1,0 +1,201 @@
+// The simulated host's services as the plug-in meets them: ARCom exchanges
+// and their error numbers, the request log, data containers that survive a
+// restart, the service directory and the data folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "ARCom.h"
+#include "BStr.h"
+#include "Services.h"
+
+namespace {
+
+using arhost::Packet;
+using arhost::Value;
+using topo::win32::BStr;
+using topo::win32::ComPtr;
+using topo::win32::Variant;
+namespace host = topo::host;
+
+std::wstring TempPath(const wchar_t* name) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  return std::wstring(dir) + name + std::to_wstring(GetCurrentProcessId());
+}
+
+struct Outcome {
+  HRESULT hr = S_OK;
+  LONG errorNo = -1;
+  Packet answer;
+};
+
+Outcome Exchange(host::IARCom* arcom, host::IPackerDisp* packer) {
+  Outcome e;
+  Variant packet, id, answer;
+  if (FAILED(e.hr = packer->EndPack()) || FAILED(e.hr = packer->GetPacket(packet.Put())) ||
+      FAILED(e.hr = arcom->SendPacket(packet.Get(), 2000, id.Put())) ||
+      FAILED(e.hr = arcom->ReceiveAnswer(id.Get().lVal, 2000, answer.Put())))
+    return e;
+  arcom->GetErrorNo(&e.errorNo);
+  e.hr = arhost::PacketFromVariant(answer.Get(), &e.answer);
+  return e;
+}
+
+ComPtr<host::IARCom> MakeARCom(const char* scenario, const double* clock,
+                               const std::wstring& log = {}) {
+  return arhost::ARCom::Create(
+      arhost::Network::Parse(scenario), [clock] { return *clock; }, log);
+}
+
+constexpr char kScenario[] =
+    "ar R0 up=0\nas ADM ar=R0 up=0\nas S1 ar=R0 password=pw\n"
+    "at 10 unreachable\n";
+
+TEST(HostServices, ARComAnswersFromTheNetworkAndReportsErrors) {
+  double now = 0;
+  std::wstring log = TempPath(L"arhost-log");
+  auto arcom = MakeARCom(kScenario, &now, log);
+  auto packer = arhost::CreatePacker();
+
+  ASSERT_EQ(S_OK, arcom->SetFunction(arhost::kFnTopology, nullptr));
+  ASSERT_EQ(S_OK, packer->BeginPack());
+  BStr i(L"i");
+  packer->AddField(i.Get());
+  packer->AddValue(Variant::Int32(0).Get());
+  Outcome report = Exchange(arcom.Get(), packer.Get());
+  ASSERT_EQ(S_OK, report.hr);
+  EXPECT_EQ(0, report.errorNo);
+  EXPECT_EQ(1u, report.answer.rows.size());
+
+  // A packer handed to SetFunction starts afresh: leftovers of an earlier
+  // packet must not become values of the command.
+  packer->BeginPack();
+  packer->AddValue(Variant::String(L"leftover").Get());
+  ASSERT_EQ(S_OK,
+            arcom->SetDestination(arhost::kAddressServer, Variant::String(L"R0.ADM.0").Get()));
+  ASSERT_EQ(S_OK, arcom->SetFunction(arhost::kFnStart, packer.Get()));
+  for (auto& v :
+       {Variant::Int32(1), Variant::String(L"S1"), Variant::Int32(0), Variant::String(L"pw")})
+    packer->AddValue(v.Get());
+  Outcome start = Exchange(arcom.Get(), packer.Get());
+  EXPECT_EQ(0, start.answer.returnCode) << arhost::ValueText(start.answer.rows.at(0).at(0));
+
+  now = 10;
+  ASSERT_EQ(S_OK, arcom->SetFunction(arhost::kFnTopology, nullptr));
+  packer->BeginPack();
+  Outcome down = Exchange(arcom.Get(), packer.Get());
+  ASSERT_EQ(S_OK, down.hr);
+  EXPECT_EQ(arhost::kErrUnreachable, down.errorNo);
+  ASSERT_EQ(std::vector<std::wstring>{L"error_info"}, down.answer.fields);
+
+  Variant answer;
+  EXPECT_EQ(E_INVALIDARG, arcom->ReceiveAnswer(99, 2000, answer.Put()));
+  LONG err = 0;
+  arcom->GetErrorNo(&err);
+  EXPECT_NE(0, err);
+
+  auto* impl = arhost::ARCom::From(arcom.Get());
+  ASSERT_EQ(3u, impl->Requests().size());
+  EXPECT_EQ(L"R0.ADM.0", impl->Requests()[1].address);
+  std::string line = arhost::RequestLogLine(impl->Requests()[1]);
+  EXPECT_NE(std::string::npos, line.find("fn=51211")) << line;
+  EXPECT_NE(std::string::npos, line.find("values=[1,\"S1\",0,\"***\"]")) << line;
+  EXPECT_EQ(std::string::npos, line.find("leftover")) << line;
+
+  FILE* f = _wfopen(log.c_str(), L"rb");
+  ASSERT_TRUE(f);
+  char text[4096] = {};
+  size_t n = fread(text, 1, sizeof text - 1, f);
+  fclose(f);
+  DeleteFileW(log.c_str());
+  EXPECT_EQ(3, std::count(text, text + n, '\n'));
+  EXPECT_EQ(std::string::npos, std::string(text, n).find("pw")) << "passwords stay out of the log";
+}
+
+TEST(HostServices, SendWithoutFunctionOrWithForeignPacketFails) {
+  double now = 0;
+  auto arcom = MakeARCom(kScenario, &now);
+  Packet empty;
+  Variant packet, id;
+  ASSERT_EQ(S_OK, arhost::PacketToVariant(empty, packet.Put()));
+  EXPECT_EQ(E_UNEXPECTED, arcom->SendPacket(packet.Get(), 2000, id.Put()));
+  arcom->SetFunction(arhost::kFnTopology, nullptr);
+  EXPECT_NE(S_OK, arcom->SendPacket(Variant::String(L"x").Get(), 2000, id.Put()));
+  LONG err = 0;
+  arcom->GetErrorNo(&err);
+  EXPECT_EQ(arhost::kErrBadPacket, err);
+}
+
+TEST(HostServices, PersonalDataSurvivesARestart) {
+  std::wstring path = TempPath(L"arhost-personal");
+  BStr timer(L"TimerInterval"), note(L"备注\tx"), big(L"Big"), never(L"Never");
+  {
+    auto data = arhost::DataContainer::Create(path);
+    ASSERT_EQ(S_OK, data->SetValue(timer.Get(), Variant::Int16(7).Get()));
+    ASSERT_EQ(S_OK, data->SetValue(note.Get(), Variant::String(L"第一行\n\\第二行").Get()));
+    ASSERT_EQ(S_OK, data->SetValue(big.Get(), Variant::Int32(-100000).Get()));
+  }
+  auto again = arhost::DataContainer::Create(path);
+  Variant v;
+  ASSERT_EQ(S_OK, again->GetValue(timer.Get(), v.Put()));
+  EXPECT_EQ(VT_I2, v.Type());
+  EXPECT_EQ(7, v.Get().iVal);
+  ASSERT_EQ(S_OK, again->GetValue(note.Get(), v.Put()));
+  ASSERT_EQ(VT_BSTR, v.Type());
+  EXPECT_EQ(std::wstring(L"第一行\n\\第二行"), v.Get().bstrVal);
+  ASSERT_EQ(S_OK, again->GetValue(big.Get(), v.Put()));
+  EXPECT_EQ(VT_I4, v.Type());
+  EXPECT_EQ(-100000, v.Get().lVal);
+  ASSERT_EQ(S_OK, again->GetValue(never.Get(), v.Put()));
+  EXPECT_EQ(VT_EMPTY, v.Type());
+  DeleteFileW(path.c_str());
+}
+
+TEST(HostServices, DamagedSettingsLinesAreSkipped) {
+  arhost::ValueMap values = arhost::ParseValues(
+      "# arhost PersonalData 1\r\n"
+      "Good\tI2\t5\r\n"
+      "TooBig\tI2\t40000\n"
+      "BadEscape\tSTR\tx\\q\n"
+      "NoType\t5\n"
+      "Odd\tR8\t1.5\n"
+      "Text\tSTR\tok\n");
+  ASSERT_EQ(2u, values.size());
+  EXPECT_EQ(5, values.at(L"Good").Get().iVal);
+  EXPECT_EQ(std::wstring(L"ok"), values.at(L"Text").Get().bstrVal);
+}
+
+TEST(HostServices, FrameServesRegisteredServicesOnly) {
+  auto frame = arhost::AppFrame::Create();
+  auto temp = arhost::DataContainer::Create();
+  arhost::AppFrame::From(frame.Get())->Register(L"TempData", ComPtr<IUnknown>::Borrow(temp.Get()));
+  BStr name(L"TempData"), missing(L"ARCom");
+  ComPtr<IUnknown> service;
+  ASSERT_EQ(S_OK, frame->GetService(name.Get(), service.Put()));
+  EXPECT_TRUE(service.As<host::IDataContainer>(host::IID_IDataContainer));
+  EXPECT_FALSE(service.As<host::IARCom>(host::IID_IARCom));
+  EXPECT_TRUE(FAILED(frame->GetService(missing.Get(), service.Put())));
+  EXPECT_FALSE(service);
+
+  auto config = arhost::MemConfig::Create(L"C:\\data\\");
+  BStr dir(L"PersonalDataDir");
+  Variant v;
+  ASSERT_EQ(S_OK, config->GetValue(dir.Get(), v.Put()));
+  EXPECT_EQ(std::wstring(L"C:\\data\\"), v.Get().bstrVal);
+}
+
+TEST(HostServices, DataFolderIsCreatedAndEndsInASeparator) {
+  std::wstring base = TempPath(L"arhost-dir");
+  std::wstring dir = arhost::PrepareDataDir(base + L"/a/b");
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(L'\\', dir.back());
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dir.c_str()));
+  EXPECT_EQ(dir, arhost::PrepareDataDir(dir)) << "an existing folder is fine";
+  RemoveDirectoryW((base + L"\\a\\b").c_str());
+  RemoveDirectoryW((base + L"\\a").c_str());
+  RemoveDirectoryW(base.c_str());
+}
+
+}  // namespace
