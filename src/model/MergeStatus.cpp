@@ -76,7 +76,12 @@ ParsedFlags ParseNextASActive(std::string_view& remaining) {
       return result;
     }
   }
-  // Only reachable when the caller broke the trailing ";" rule: the rest is one group.
+  // The end of the text closes the last group as a ";" would, so the merge
+  // can hand over the field without appending one.
+  if (k < kInstances && FlagSet(remaining.substr(start))) {
+    result.Flags[static_cast<size_t>(k)] = 1;
+    ++result.Count;
+  }
   remaining = kEmptyGroup;
   return result;
 }
@@ -89,7 +94,13 @@ void TARNodeList::MergeStatus(ReportReader& report) {
     std::string active = report.FieldText("ar_active");
     active += ',';
     const ParsedFlags node = ParseActiveFlags(active);
-    const int32_t p = AddOrUpdateAR(std::string(TrimBlanks(arName)), node.Count, node.Flags, 1);
+    const std::string_view trimmed = TrimBlanks(arName);
+    if (trimmed.size() == arName.size()) {
+      name = arName;
+    } else {
+      name.assign(trimmed);
+    }
+    const int32_t p = AddOrUpdateAR(name, node.Count, node.Flags, 1);
 
     ForEachPiece(report.FieldText("parent_ar"), ',', [&](std::string_view piece) {
       piece = TrimBlanks(piece);
@@ -105,8 +116,7 @@ void TARNodeList::MergeStatus(ReportReader& report) {
     });
 
     const std::string servers = report.FieldText("sub_as");
-    std::string groups = report.FieldText("as_active");
-    groups += ';';
+    const std::string groups = report.FieldText("as_active");
     std::string_view remaining = groups;
     ForEachPiece(servers, ',', [&](std::string_view piece) {
       const ParsedFlags server = ParseNextASActive(remaining);

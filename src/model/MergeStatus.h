@@ -17,9 +17,9 @@ struct ParsedFlags {
 // An "ar_active" text with "," appended: the first ten comma-terminated values.
 ParsedFlags ParseActiveFlags(std::string_view text);
 
-// Takes the next ";"-terminated group off the remaining "as_active" text, which
-// ends in ";". When nothing is left the remaining text becomes ";", so every
-// further call yields an empty group.
+// Takes the next ";"-terminated group off the remaining "as_active" text; the
+// end of the text counts as a final ";". When nothing is left the remaining
+// text becomes ";", so every further call yields an empty group.
 ParsedFlags ParseNextASActive(std::string_view& remaining);
 
 }  // namespace topo

@@ -68,6 +68,12 @@ TEST(ParseNextASActiveTest, TakesOneGroupAndLeavesTheLoneSeparatorAtTheEnd) {
   EXPECT_EQ(g.Count, 0);
   EXPECT_EQ(rest, ";");
 
+  const std::string unterminated = "0,1";  // the end closes the group
+  rest = unterminated;
+  g = ParseNextASActive(rest);
+  EXPECT_EQ(g.Flags, (TActiveFlags{0, 1}));
+  EXPECT_EQ(rest, ";");
+
   const std::string twelve = "1,1,1,1,1,1,1,1,1,0,1,1;1;";
   rest = twelve;
   g = ParseNextASActive(rest);
