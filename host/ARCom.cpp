@@ -80,77 +80,85 @@ ARCom::Pending ARCom::Answer(const Packet& request) {
 }
 
 HRESULT ARCom::SendPacket(VARIANT packet, LONG, VARIANT* packetId) {
-  if (!packetId) return E_POINTER;
-  VariantInit(packetId);
-  errorNo_ = kErrNone;
-  Packet request;
-  HRESULT hr = PacketFromVariant(packet, &request);
-  if (FAILED(hr)) {
-    errorNo_ = kErrBadPacket;
-    return hr;
-  }
-  if (!functionSet_) {
-    errorNo_ = kErrUnknownFunction;
-    return E_UNEXPECTED;
-  }
-  network_.AdvanceTo(clock_());
-  RequestRecord record;
-  record.at = network_.Now();
-  record.function = function_;
-  record.requestMode = requestMode_;
-  record.requestKind = requestKind_;
-  record.addressKind = addressKind_;
-  record.address = address_;
-  Pending answer = Answer(request);
-  record.request = std::move(request);
-  record.errorNo = answer.errorNo;
-  record.returnCode = answer.answer.returnCode;
-  record.answerRows = answer.answer.rows.size();
-  Log(record);
-  requests_.push_back(std::move(record));
+  return Guard([&]() -> HRESULT {
+    if (!packetId) return E_POINTER;
+    VariantInit(packetId);
+    errorNo_ = kErrNone;
+    Packet request;
+    HRESULT hr = PacketFromVariant(packet, &request);
+    if (FAILED(hr)) {
+      errorNo_ = kErrBadPacket;
+      return hr;
+    }
+    if (!functionSet_) {
+      errorNo_ = kErrUnknownFunction;
+      return E_UNEXPECTED;
+    }
+    network_.AdvanceTo(clock_());
+    RequestRecord record;
+    record.at = network_.Now();
+    record.function = function_;
+    record.requestMode = requestMode_;
+    record.requestKind = requestKind_;
+    record.addressKind = addressKind_;
+    record.address = address_;
+    Pending answer = Answer(request);
+    record.request = std::move(request);
+    record.errorNo = answer.errorNo;
+    record.returnCode = answer.answer.returnCode;
+    record.answerRows = answer.answer.rows.size();
+    Log(record);
+    requests_.push_back(std::move(record));
 
-  LONG id = nextId_++;
-  pending_[id] = std::move(answer);
-  packetId->vt = VT_I4;
-  packetId->lVal = id;
-  return S_OK;
+    LONG id = nextId_++;
+    pending_[id] = std::move(answer);
+    packetId->vt = VT_I4;
+    packetId->lVal = id;
+    return S_OK;
+  });
 }
 
 HRESULT ARCom::ReceiveAnswer(LONG packetId, LONG, VARIANT* answer) {
-  if (!answer) return E_POINTER;
-  VariantInit(answer);
-  auto it = pending_.find(packetId);
-  if (it == pending_.end()) {
-    errorNo_ = kErrBadPacket;
-    return E_INVALIDARG;
-  }
-  Pending p = std::move(it->second);
-  pending_.erase(it);
-  errorNo_ = p.errorNo;
-  return PacketToVariant(p.answer, answer);
+  return Guard([&]() -> HRESULT {
+    if (!answer) return E_POINTER;
+    VariantInit(answer);
+    auto it = pending_.find(packetId);
+    if (it == pending_.end()) {
+      errorNo_ = kErrBadPacket;
+      return E_INVALIDARG;
+    }
+    Pending p = std::move(it->second);
+    pending_.erase(it);
+    errorNo_ = p.errorNo;
+    return PacketToVariant(p.answer, answer);
+  });
 }
 
 HRESULT ARCom::SetDestination(LONG addressKind, VARIANT address) {
-  Value v;
-  HRESULT hr = ValueFromVariant(address, &v);
-  if (FAILED(hr)) return hr;
-  addressKind_ = addressKind;
-  address_ = ValueText(v);
-  return S_OK;
+  return Guard([&]() -> HRESULT {
+    Value v;
+    HRESULT hr = ValueFromVariant(address, &v);
+    if (FAILED(hr)) return hr;
+    addressKind_ = addressKind;
+    address_ = ValueText(v);
+    return S_OK;
+  });
 }
 
 HRESULT ARCom::SetFunction(LONG functionNo, IDispatch* packer) {
-  if (packer) {
-    // A packer handed over here is made ready for values at once.
-    topo::win32::ComPtr<topo::host::IPackerDisp> p;
-    HRESULT hr = packer->QueryInterface(topo::host::IID_IPackerDisp, p.PutVoid());
-    if (FAILED(hr)) return hr;
-    hr = p->BeginPack();
-    if (FAILED(hr)) return hr;
-  }
-  function_ = functionNo;
-  functionSet_ = true;
-  return S_OK;
+  return Guard([&]() -> HRESULT {
+    if (packer) {
+      // A packer handed over here is made ready for values at once.
+      topo::win32::ComPtr<topo::host::IPackerDisp> p;
+      HRESULT hr = packer->QueryInterface(topo::host::IID_IPackerDisp, p.PutVoid());
+      if (FAILED(hr)) return hr;
+      hr = p->BeginPack();
+      if (FAILED(hr)) return hr;
+    }
+    function_ = functionNo;
+    functionSet_ = true;
+    return S_OK;
+  });
 }
 
 HRESULT ARCom::RemoveEventSink(IUnknown*) {

@@ -7,12 +7,26 @@
 #include <windows.h>
 
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 
 #include "ComPtr.h"
 
 namespace arhost {
+
+// No C++ exception may leave a COM method into the plug-in: a failed
+// allocation becomes E_OUTOFMEMORY, anything else E_FAIL.
+template <class Body>
+HRESULT Guard(Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
 
 // Derived supplies `static const IID& Iid()` for the interface it implements
 // (besides IUnknown, and IDispatch when Interface derives from it). Objects are

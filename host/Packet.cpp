@@ -170,38 +170,46 @@ class Packer : public ComObject<Packer, host::IPackerDisp> {
   // Names come before the values: a name declared after values have been
   // added would shift every column of the rows already packed.
   HRESULT STDMETHODCALLTYPE AddField(BSTR name) override {
-    if (state_ != State::kPacking || !values_.empty()) return E_UNEXPECTED;
-    fields_.emplace_back(name ? std::wstring(name, SysStringLen(name)) : std::wstring());
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+      if (state_ != State::kPacking || !values_.empty()) return E_UNEXPECTED;
+      fields_.emplace_back(name ? std::wstring(name, SysStringLen(name)) : std::wstring());
+      return S_OK;
+    });
   }
   ARHOST_RESERVED(13)
   ARHOST_RESERVED(14)
   ARHOST_RESERVED(15)
   ARHOST_RESERVED(16)
   HRESULT STDMETHODCALLTYPE AddValue(VARIANT value) override {
-    if (state_ != State::kPacking) return E_UNEXPECTED;
-    Value v;
-    HRESULT hr = ValueFromVariant(value, &v);
-    if (FAILED(hr)) return hr;
-    values_.push_back(std::move(v));
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+      if (state_ != State::kPacking) return E_UNEXPECTED;
+      Value v;
+      HRESULT hr = ValueFromVariant(value, &v);
+      if (FAILED(hr)) return hr;
+      values_.push_back(std::move(v));
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE EndPack() override {
-    if (state_ != State::kPacking) return E_UNEXPECTED;
-    packet_ = Packet{};
-    packet_.fields = fields_;
-    size_t width = fields_.empty() ? values_.size() : fields_.size();
-    for (size_t i = 0; i < values_.size(); i += width)
-      packet_.rows.emplace_back(values_.begin() + i,
-                                values_.begin() + std::min(values_.size(), i + width));
-    state_ = State::kDone;
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+      if (state_ != State::kPacking) return E_UNEXPECTED;
+      packet_ = Packet{};
+      packet_.fields = fields_;
+      size_t width = fields_.empty() ? values_.size() : fields_.size();
+      for (size_t i = 0; i < values_.size(); i += width)
+        packet_.rows.emplace_back(values_.begin() + i,
+                                  values_.begin() + std::min(values_.size(), i + width));
+      state_ = State::kDone;
+      return S_OK;
+    });
   }
   ARHOST_RESERVED(19)
   HRESULT STDMETHODCALLTYPE GetPacket(VARIANT* packet) override {
-    if (!packet) return E_POINTER;
-    if (state_ != State::kDone) return E_UNEXPECTED;
-    return PacketToVariant(packet_, packet);
+    return Guard([&]() -> HRESULT {
+      if (!packet) return E_POINTER;
+      if (state_ != State::kDone) return E_UNEXPECTED;
+      return PacketToVariant(packet_, packet);
+    });
   }
 
  private:
@@ -217,12 +225,14 @@ class Unpacker : public ComObject<Unpacker, host::IUnpackerDisp> {
   static const IID& Iid() { return host::IID_IUnpackerDisp; }
 
   HRESULT STDMETHODCALLTYPE Open(VARIANT packet) override {
-    Packet p;
-    HRESULT hr = PacketFromVariant(packet, &p);
-    packet_ = SUCCEEDED(hr) ? std::move(p) : Packet{};
-    opened_ = SUCCEEDED(hr);
-    row_ = 0;
-    return hr;
+    return Guard([&]() -> HRESULT {
+      Packet p;
+      HRESULT hr = PacketFromVariant(packet, &p);
+      packet_ = SUCCEEDED(hr) ? std::move(p) : Packet{};
+      opened_ = SUCCEEDED(hr);
+      row_ = 0;
+      return hr;
+    });
   }
   ARHOST_RESERVED(8)
   ARHOST_RESERVED(9)
@@ -248,17 +258,19 @@ class Unpacker : public ComObject<Unpacker, host::IUnpackerDisp> {
   // Past the last row a field still has its name (a table with no rows still
   // shows its column names); its value is then empty.
   HRESULT STDMETHODCALLTYPE GetField(VARIANT key, IDispatch** field) override {
-    if (!field) return E_POINTER;
-    *field = nullptr;
-    if (!opened_) return E_UNEXPECTED;
-    size_t index = 0;
-    HRESULT hr = FieldIndex(key, &index);
-    if (FAILED(hr)) return hr;
-    Value v;
-    if (row_ < packet_.rows.size() && index < packet_.rows[row_].size())
-      v = packet_.rows[row_][index];
-    *field = Field::Create(packet_.fields[index], std::move(v)).Detach();
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+      if (!field) return E_POINTER;
+      *field = nullptr;
+      if (!opened_) return E_UNEXPECTED;
+      size_t index = 0;
+      HRESULT hr = FieldIndex(key, &index);
+      if (FAILED(hr)) return hr;
+      Value v;
+      if (row_ < packet_.rows.size() && index < packet_.rows[row_].size())
+        v = packet_.rows[row_][index];
+      *field = Field::Create(packet_.fields[index], std::move(v)).Detach();
+      return S_OK;
+    });
   }
   ARHOST_RESERVED(18)
   ARHOST_RESERVED(19)

@@ -147,19 +147,23 @@ DataContainer::DataContainer(std::wstring persistPath) : path_(std::move(persist
 }
 
 HRESULT DataContainer::GetValue(BSTR name, VARIANT* value) {
-  if (!value) return E_POINTER;
-  VariantInit(value);
-  auto it = values_.find(std::wstring(name ? name : L"", SysStringLen(name)));
-  if (it == values_.end()) return S_OK;
-  return VariantCopy(value, const_cast<VARIANT*>(&it->second.Get()));
+  return Guard([&]() -> HRESULT {
+    if (!value) return E_POINTER;
+    VariantInit(value);
+    auto it = values_.find(std::wstring(name ? name : L"", SysStringLen(name)));
+    if (it == values_.end()) return S_OK;
+    return VariantCopy(value, const_cast<VARIANT*>(&it->second.Get()));
+  });
 }
 
 HRESULT DataContainer::SetValue(BSTR name, VARIANT value) {
-  Variant copy;
-  HRESULT hr = VariantCopyInd(copy.Put(), &value);
-  if (FAILED(hr)) return hr;
-  values_.insert_or_assign(std::wstring(name ? name : L"", SysStringLen(name)), std::move(copy));
-  return Save() ? S_OK : STG_E_WRITEFAULT;
+  return Guard([&]() -> HRESULT {
+    Variant copy;
+    HRESULT hr = VariantCopyInd(copy.Put(), &value);
+    if (FAILED(hr)) return hr;
+    values_.insert_or_assign(std::wstring(name ? name : L"", SysStringLen(name)), std::move(copy));
+    return Save() ? S_OK : STG_E_WRITEFAULT;
+  });
 }
 
 void DataContainer::Put(const std::wstring& name, Variant value) {
@@ -180,14 +184,16 @@ bool DataContainer::Save() const {
 }
 
 HRESULT MemConfig::GetValue(BSTR name, VARIANT* value) {
-  if (!value) return E_POINTER;
-  VariantInit(value);
-  if (std::wstring(name ? name : L"", SysStringLen(name)) == L"PersonalDataDir") {
-    value->bstrVal = SysAllocStringLen(dir_.data(), static_cast<UINT>(dir_.size()));
-    if (!value->bstrVal) return E_OUTOFMEMORY;
-    value->vt = VT_BSTR;
-  }
-  return S_OK;
+  return Guard([&]() -> HRESULT {
+    if (!value) return E_POINTER;
+    VariantInit(value);
+    if (std::wstring(name ? name : L"", SysStringLen(name)) == L"PersonalDataDir") {
+      value->bstrVal = SysAllocStringLen(dir_.data(), static_cast<UINT>(dir_.size()));
+      if (!value->bstrVal) return E_OUTOFMEMORY;
+      value->vt = VT_BSTR;
+    }
+    return S_OK;
+  });
 }
 
 void AppFrame::Register(const std::wstring& name, ComPtr<IUnknown> service) {
@@ -195,14 +201,16 @@ void AppFrame::Register(const std::wstring& name, ComPtr<IUnknown> service) {
 }
 
 HRESULT AppFrame::GetService(BSTR name, IUnknown** service) {
-  if (!service) return E_POINTER;
-  *service = nullptr;
-  std::wstring key(name ? name : L"", SysStringLen(name));
-  asked_.push_back(key);
-  auto it = services_.find(key);
-  if (it == services_.end() || !it->second) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-  *service = ComPtr<IUnknown>::Borrow(it->second.Get()).Detach();
-  return S_OK;
+  return Guard([&]() -> HRESULT {
+    if (!service) return E_POINTER;
+    *service = nullptr;
+    std::wstring key(name ? name : L"", SysStringLen(name));
+    asked_.push_back(key);
+    auto it = services_.find(key);
+    if (it == services_.end() || !it->second) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    *service = ComPtr<IUnknown>::Borrow(it->second.Get()).Detach();
+    return S_OK;
+  });
 }
 
 std::wstring PrepareDataDir(const std::wstring& requested) {
