@@ -2,10 +2,12 @@
 // by undecorated name, and what each of them does to the module and the host's
 // windows.
 #include <gtest/gtest.h>
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "FakeHost.h"
@@ -70,11 +72,11 @@ class ExportsTest : public testing::Test {
     init_ = Export<InitFn>(dll_, "BizInit");
     uninit_ = Export<UninitFn>(dll_, "BizUninit");
     entry_ = Export<EntryFn>(dll_, "BizEntry");
-    frame_ = new TestWindow(true, L"exports host");  // lives as long as the DLL's state
+    frame_ =
+        std::make_unique<TestWindow>(true, L"exports host");  // lives as long as the DLL's state
   }
   static void TearDownTestSuite() {
-    delete frame_;
-    frame_ = nullptr;
+    frame_.reset();
     FreeLibrary(dll_);
     CoUninitialize();
   }
@@ -95,7 +97,7 @@ class ExportsTest : public testing::Test {
   static InitFn init_;
   static UninitFn uninit_;
   static EntryFn entry_;
-  static TestWindow* frame_;
+  static std::unique_ptr<TestWindow> frame_;
   TestWindow notify_{false, L"notify"};
   FakeAppFrame host_;
   FakeARCom arCom_;
@@ -106,7 +108,7 @@ GetDevInfoFn ExportsTest::devInfo_ = nullptr;
 InitFn ExportsTest::init_ = nullptr;
 UninitFn ExportsTest::uninit_ = nullptr;
 EntryFn ExportsTest::entry_ = nullptr;
-TestWindow* ExportsTest::frame_ = nullptr;
+std::unique_ptr<TestWindow> ExportsTest::frame_;
 
 TEST_F(ExportsTest, DevInfoWritesSevenBytesAndTwoNumbers) {
   char buffer[40];
