@@ -82,7 +82,7 @@ TEST_F(HitTestTest, DragAtTheExtremesWrapsWithoutOverflow) {
   list.Items(0).Rect = {INT32_MAX - 100, 0, INT32_MAX, 17};
   list.MouseDown(TMouseButton::Left, INT32_MAX - 50, 5, 0, 0);
   list.MouseMove(INT32_MIN, 5, {INT32_MIN, 0, INT32_MAX, 600}, 0, 0);
-  EXPECT_EQ(list.Items(0).Rect.Right - list.Items(0).Rect.Left, 100);
+  EXPECT_EQ(WrapSub(list.Items(0).Rect.Right, list.Items(0).Rect.Left), 100);
   // A scroll position that pushes the point beyond 32 bits hits nothing.
   list.MouseUp(TMouseButton::Right, INT32_MAX, 5, INT32_MAX, 0, menu);
   EXPECT_TRUE(menu.calls.empty());
