@@ -134,6 +134,8 @@ class PopupMenuHost {
   virtual void Popup(TPoint screen) = 0;
 };
 
+// As in TLinkNodeList, names are the keys: a node's Name changes only through
+// the list. Nodes themselves stay where they are in memory until removed.
 class TARNodeList {
  public:
   TARNodeList() = default;
