@@ -148,6 +148,14 @@ std::string RectText(const RECT& r) {
 class Host {
  public:
   explicit Host(Options options) : options_(std::move(options)) {}
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+  // The windows are gone when Run returns; the class brush may go after them.
+  ~Host() {
+    UnregisterClassW(kClientClass, GetModuleHandleW(nullptr));
+    UnregisterClassW(kFrameClass, GetModuleHandleW(nullptr));
+    if (background_) DeleteObject(background_);
+  }
 
   int Run();
 
@@ -174,6 +182,7 @@ class Host {
   HWND client_ = nullptr;
   HWND plugin_ = nullptr;
   HFONT font_ = nullptr;
+  HBRUSH background_ = nullptr;
   ARCom* arcom_ = nullptr;  // owned by the service directory below
   bool shown_ = false;
   std::chrono::steady_clock::time_point shownAt_;
@@ -237,7 +246,8 @@ bool Host::CreateFrame() {
   frameClass.lpszClassName = kFrameClass;
   WNDCLASSEXW clientClass = frameClass;
   clientClass.lpfnWndProc = DefWindowProcW;
-  clientClass.hbrBackground = CreateSolidBrush(kHostBackground);  // lives as long as the class
+  background_ = CreateSolidBrush(kHostBackground);
+  clientClass.hbrBackground = background_;
   clientClass.lpszClassName = kClientClass;
   if (!RegisterClassExW(&frameClass) || !RegisterClassExW(&clientClass)) return false;
 
