@@ -9,7 +9,7 @@ prefix="${WINEPREFIX:-$top/build/wineprefix}"
 native_pkgs=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
              libbenchmark-dev libxml2-dev pkg-config clang-format)
 win_pkgs=(g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
-          wine wine32:i386 xvfb xauth fonts-wqy-microhei)
+          wine wine32:i386 fonts-wine xvfb xauth fonts-wqy-microhei)
 
 missing=()
 for p in "${native_pkgs[@]}" "${win_pkgs[@]}"; do
