@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Geometry.h"
@@ -49,9 +50,9 @@ class TLinkNodeList {
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TLinkNode& Items(int32_t index);
   const TLinkNode& Items(int32_t index) const;
-  int32_t IndexOf(const std::string& name) const;
+  int32_t IndexOf(std::string_view name) const;
   void ClearStatus();
-  int32_t AddOrUpdate(const std::string& name, int32_t activeCount, const TActiveFlags& flags,
+  int32_t AddOrUpdate(std::string_view name, int32_t activeCount, const TActiveFlags& flags,
                       uint8_t notInBaseline);
   void Delete(int32_t index);
   // Deletes every entry the predicate picks, keeping the others' order; one
@@ -146,16 +147,16 @@ class TARNodeList {
   int32_t Count() const { return static_cast<int32_t>(nodes_.size()); }
   TARNode& Items(int32_t index);
   const TARNode& Items(int32_t index) const;
-  int32_t IndexOf(const std::string& name) const;
+  int32_t IndexOf(std::string_view name) const;
   void ClearStatus();
   int32_t NodeAt(int32_t x, int32_t y) const;
-  int32_t AddOrUpdateAR(const std::string& name, int32_t activeCount, const TActiveFlags& flags,
+  int32_t AddOrUpdateAR(std::string_view name, int32_t activeCount, const TActiveFlags& flags,
                         uint8_t notInBaseline);
-  int32_t AddOrUpdateParentAR(int32_t position, const std::string& name, int32_t activeCount,
+  int32_t AddOrUpdateParentAR(int32_t position, std::string_view name, int32_t activeCount,
                               const TActiveFlags& flags, uint8_t notInBaseline);
-  int32_t AddOrUpdateSubAR(int32_t position, const std::string& name, int32_t activeCount,
+  int32_t AddOrUpdateSubAR(int32_t position, std::string_view name, int32_t activeCount,
                            const TActiveFlags& flags, uint8_t notInBaseline);
-  int32_t AddOrUpdateSubAS(int32_t position, const std::string& name, int32_t activeCount,
+  int32_t AddOrUpdateSubAS(int32_t position, std::string_view name, int32_t activeCount,
                            const TActiveFlags& flags, uint8_t notInBaseline);
   enum class RemoveResult { Removed, NotFound, RefusedActive };
   // Refuses a running node; the window shows the refusal to the operator.
@@ -170,6 +171,15 @@ class TARNodeList {
   // Baseline file
   void SaveToFile(const std::string& path, const XmlDocumentFactory& newDocument) const;
   void LoadFromFile(const std::string& path, const XmlDocumentFactory& newDocument);
+  // What the baseline keeps of one node or entry element. The reader clears
+  // every status, so the count and the flags are always 0.
+  struct TNodeElement {
+    std::string Name;
+    int32_t ActiveCount = 0;
+    TActiveFlags ActiveFlags{};
+    TRect Rect = kDefaultBox;
+  };
+  static TNodeElement ReadNodeElement(XmlDocument& document, XmlNode element);
 
   // Enabled-server list
   std::string EnabledListText() const;
