@@ -4,6 +4,7 @@
 #include "MergeStatus.h"
 
 #include <string>
+#include <vector>
 
 #include "ReportReader.h"
 #include "TextFields.h"
@@ -86,48 +87,75 @@ ParsedFlags ParseNextASActive(std::string_view& remaining) {
   return result;
 }
 
+namespace {
+
+void ClearNodeStatus(TARNode& node) {
+  node.ActiveCount = 0;
+  node.ActiveFlags.fill(0);
+  node.ParentARs.ClearStatus();
+  node.SubARs.ClearStatus();
+  node.SubASs.ClearStatus();
+}
+
+}  // namespace
+
+// The whole model's status is cleared before the rows are read. Every row
+// changes only its own node and that node's lists, so clearing each node when
+// its first row arrives, and the unreported ones at the end, gives the same
+// model while walking each node's records once instead of twice.
 void TARNodeList::MergeStatus(ReportReader& report) {
-  ClearStatus();
-  std::string name;
-  while (!report.Eof()) {
-    const std::string arName = report.FieldText("ar");
-    std::string active = report.FieldText("ar_active");
-    active += ',';
-    const ParsedFlags node = ParseActiveFlags(active);
-    const std::string_view trimmed = TrimBlanks(arName);
-    if (trimmed.size() == arName.size()) {
-      name = arName;
-    } else {
-      name.assign(trimmed);
+  std::vector<uint8_t> cleared(nodes_.size(), 0);
+  const auto clearTheRest = [&] {
+    for (size_t i = 0; i < cleared.size(); ++i) {
+      if (!cleared[i]) ClearNodeStatus(*nodes_[i]);
     }
-    const int32_t p = AddOrUpdateAR(name, node.Count, node.Flags, 1);
+  };
+  try {
+    while (!report.Eof()) {
+      const std::string arName = report.FieldText("ar");
+      std::string active = report.FieldText("ar_active");
+      active += ',';
+      const ParsedFlags node = ParseActiveFlags(active);
+      const std::string_view name = TrimBlanks(arName);
+      const int32_t known = IndexOf(name);
+      if (known >= 0) {
+        if (!cleared[static_cast<size_t>(known)]) {
+          ClearNodeStatus(*nodes_[static_cast<size_t>(known)]);
+          cleared[static_cast<size_t>(known)] = 1;
+        }
+        cursor_ = static_cast<size_t>(known);  // the lookup below hits at once
+      }
+      const int32_t p = AddOrUpdateAR(name, node.Count, node.Flags, 1);
+      if (known < 0) cleared.push_back(1);  // created by this row: nothing to clear
 
-    ForEachPiece(report.FieldText("parent_ar"), ',', [&](std::string_view piece) {
-      piece = TrimBlanks(piece);
-      if (piece.empty()) return;
-      name.assign(piece);
-      AddOrUpdateParentAR(p, name, node.Count, node.Flags, 1);
-    });
-    ForEachPiece(report.FieldText("sub_ar"), ',', [&](std::string_view piece) {
-      piece = TrimBlanks(piece);
-      if (piece.empty()) return;
-      name.assign(piece);
-      AddOrUpdateSubAR(p, name, node.Count, node.Flags, 1);
-    });
+      ForEachPiece(report.FieldText("parent_ar"), ',', [&](std::string_view piece) {
+        piece = TrimBlanks(piece);
+        if (piece.empty()) return;
+        AddOrUpdateParentAR(p, piece, node.Count, node.Flags, 1);
+      });
+      ForEachPiece(report.FieldText("sub_ar"), ',', [&](std::string_view piece) {
+        piece = TrimBlanks(piece);
+        if (piece.empty()) return;
+        AddOrUpdateSubAR(p, piece, node.Count, node.Flags, 1);
+      });
 
-    const std::string servers = report.FieldText("sub_as");
-    const std::string groups = report.FieldText("as_active");
-    std::string_view remaining = groups;
-    ForEachPiece(servers, ',', [&](std::string_view piece) {
-      const ParsedFlags server = ParseNextASActive(remaining);
-      piece = TrimBlanks(piece);
-      if (piece.empty()) return;
-      name.assign(piece);
-      AddOrUpdateSubAS(p, name, server.Count, server.Flags, 1);
-    });
+      const std::string servers = report.FieldText("sub_as");
+      const std::string groups = report.FieldText("as_active");
+      std::string_view remaining = groups;
+      ForEachPiece(servers, ',', [&](std::string_view piece) {
+        const ParsedFlags server = ParseNextASActive(remaining);
+        piece = TrimBlanks(piece);
+        if (piece.empty()) return;
+        AddOrUpdateSubAS(p, piece, server.Count, server.Flags, 1);
+      });
 
-    report.Next();
+      report.Next();
+    }
+  } catch (...) {
+    clearTheRest();  // rows after the failure leave their nodes cleared
+    throw;
   }
+  clearTheRest();
 }
 
 }  // namespace topo

@@ -32,7 +32,7 @@ const TLinkNode& TLinkNodeList::Items(int32_t index) const {
   return items_[static_cast<size_t>(index)];
 }
 
-int32_t TLinkNodeList::IndexOf(const std::string& name) const {
+int32_t TLinkNodeList::IndexOf(std::string_view name) const {
   size_t found = items_.size();
   if (cursor_ < items_.size() && items_[cursor_].Name == name) {
     found = cursor_;
@@ -59,7 +59,7 @@ void TLinkNodeList::ClearStatus() {
   }
 }
 
-int32_t TLinkNodeList::AddOrUpdate(const std::string& name, int32_t activeCount,
+int32_t TLinkNodeList::AddOrUpdate(std::string_view name, int32_t activeCount,
                                    const TActiveFlags& flags, uint8_t notInBaseline) {
   int32_t position = IndexOf(name);
   if (position < 0) {
@@ -139,7 +139,7 @@ const TARNode& TARNodeList::Items(int32_t index) const {
   return *nodes_[static_cast<size_t>(index)];
 }
 
-int32_t TARNodeList::IndexOf(const std::string& name) const {
+int32_t TARNodeList::IndexOf(std::string_view name) const {
   if (cursor_ < nodes_.size() && nodes_[cursor_]->Name == name)
     return static_cast<int32_t>(cursor_++);
   const int32_t hit = index_.Find(name, NameOf());
@@ -178,7 +178,7 @@ int32_t TARNodeList::NodeAt(int32_t x, int32_t y) const {
   return -1;
 }
 
-int32_t TARNodeList::AddOrUpdateAR(const std::string& name, int32_t activeCount,
+int32_t TARNodeList::AddOrUpdateAR(std::string_view name, int32_t activeCount,
                                    const TActiveFlags& flags, uint8_t notInBaseline) {
   int32_t position = IndexOf(name);
   if (position < 0) {
@@ -200,7 +200,7 @@ int32_t TARNodeList::AddOrUpdateAR(const std::string& name, int32_t activeCount,
   return position;
 }
 
-int32_t TARNodeList::AddOrUpdateParentAR(int32_t position, const std::string& name,
+int32_t TARNodeList::AddOrUpdateParentAR(int32_t position, std::string_view name,
                                          int32_t activeCount, const TActiveFlags& flags,
                                          uint8_t notInBaseline) {
   if (position < 0 || position >= Count()) return -1;
@@ -208,17 +208,15 @@ int32_t TARNodeList::AddOrUpdateParentAR(int32_t position, const std::string& na
                                                                       notInBaseline);
 }
 
-int32_t TARNodeList::AddOrUpdateSubAR(int32_t position, const std::string& name,
-                                      int32_t activeCount, const TActiveFlags& flags,
-                                      uint8_t notInBaseline) {
+int32_t TARNodeList::AddOrUpdateSubAR(int32_t position, std::string_view name, int32_t activeCount,
+                                      const TActiveFlags& flags, uint8_t notInBaseline) {
   if (position < 0 || position >= Count()) return -1;
   return nodes_[static_cast<size_t>(position)]->SubARs.AddOrUpdate(name, activeCount, flags,
                                                                    notInBaseline);
 }
 
-int32_t TARNodeList::AddOrUpdateSubAS(int32_t position, const std::string& name,
-                                      int32_t activeCount, const TActiveFlags& flags,
-                                      uint8_t notInBaseline) {
+int32_t TARNodeList::AddOrUpdateSubAS(int32_t position, std::string_view name, int32_t activeCount,
+                                      const TActiveFlags& flags, uint8_t notInBaseline) {
   if (position < 0 || position >= Count()) return -1;
   TLinkNodeList& servers = nodes_[static_cast<size_t>(position)]->SubASs;
   const int32_t before = servers.Count();
