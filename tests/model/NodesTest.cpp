@@ -227,5 +227,41 @@ TEST(TLinkNodeListTest, DeleteKeepsLookupsInStep) {
   EXPECT_THROW(links.Delete(3), EListIndexError);
 }
 
+// Long lists are looked up through a hash, short ones by scanning; both must
+// answer what a scan would, across growth, deletion and the lookup hint.
+TEST(TLinkNodeListTest, LookupsAgreeWithPositionsAcrossGrowthAndDeletion) {
+  TLinkNodeList links;
+  for (int i = 0; i < 40; ++i)
+    EXPECT_EQ(links.AddOrUpdate("n" + std::to_string(i), 0, kNone, 0), i);
+  const auto check = [&links] {
+    for (int32_t i = 0; i < links.Count(); ++i) EXPECT_EQ(links.IndexOf(links.Items(i).Name), i);
+    for (int32_t i = links.Count() - 1; i >= 0; --i)
+      EXPECT_EQ(links.IndexOf(links.Items(i).Name), i);
+  };
+  check();
+  EXPECT_EQ(links.IndexOf("n40"), -1);
+  links.DeleteIf([](const TLinkNode& l) { return l.Name.size() == 2; });  // n0..n9
+  EXPECT_EQ(links.Count(), 30);
+  EXPECT_EQ(links.IndexOf("n5"), -1);
+  check();
+  while (links.Count() > 3) links.Delete(links.Count() / 2);
+  check();
+  EXPECT_EQ(links.IndexOf("n39"), 2);
+  EXPECT_EQ(links.AddOrUpdate("n39", 1, kOne, 1), 2);
+  EXPECT_EQ(links.Count(), 3);
+}
+
+TEST(TARNodeListTest, LookupsStayExactAfterRemovalsFromALongList) {
+  TARNodeList list;
+  for (int i = 0; i < 100; ++i) list.AddOrUpdateAR("ar" + std::to_string(i), 0, kNone, 0);
+  for (int i = 0; i < 100; i += 3) {
+    ASSERT_EQ(list.RemoveNode(false, "ar" + std::to_string(i)), TARNodeList::RemoveResult::Removed);
+  }
+  for (int32_t i = 0; i < list.Count(); ++i) EXPECT_EQ(list.IndexOf(list.Items(i).Name), i);
+  EXPECT_EQ(list.IndexOf("ar99"), -1);
+  EXPECT_EQ(list.IndexOf("ar98"), list.Count() - 1);
+  EXPECT_EQ(list.ZOrder.Count(), list.Count());
+}
+
 }  // namespace
 }  // namespace topo
