@@ -140,8 +140,10 @@ BENCHMARK(BM_Refresh)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchm
 // Keeps the CPU time per iteration of every run, for the goal lines: the
 // refresh is single-threaded, and CPU time is steadier than wall time on a
 // machine shared with builds.
+// Without colour, so that each goal line starts with "ratio" for bench/run.sh.
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
+  RecordingReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedCPUTime();
