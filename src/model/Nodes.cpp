@@ -44,7 +44,7 @@ int32_t TLinkNodeList::IndexOf(std::string_view name) const {
       }
     }
   } else {
-    const int32_t hit = index_.Find(name, NameOf());
+    const int32_t hit = index_ ? index_->Find(name, NameOf()) : -1;
     if (hit >= 0) found = static_cast<size_t>(hit);
   }
   if (found == items_.size()) return -1;
@@ -68,10 +68,10 @@ int32_t TLinkNodeList::AddOrUpdate(std::string_view name, int32_t activeCount,
     item.Name = name;
     item.NotInBaseline = notInBaseline;
     if (items_.size() > kScanLimit) {
-      if (index_.Empty()) {
+      if (!index_) {
         Reindex();
       } else {
-        index_.Insert(name, position, NameOf());
+        index_->Insert(name, position, NameOf());
       }
     }
     cursor_ = items_.size();
@@ -90,16 +90,17 @@ void TLinkNodeList::Delete(int32_t index) {
 
 void TLinkNodeList::Clear() {
   items_.clear();
-  index_.Clear();
+  index_.reset();
   cursor_ = 0;
 }
 
 void TLinkNodeList::Reindex() {
-  index_.Clear();
+  index_.reset();
   cursor_ = 0;
   if (items_.size() <= kScanLimit) return;
+  index_ = std::make_unique<NameIndex>();
   for (size_t i = 0; i < items_.size(); ++i) {
-    index_.Insert(items_[i].Name, static_cast<int32_t>(i), NameOf());
+    index_->Insert(items_[i].Name, static_cast<int32_t>(i), NameOf());
   }
 }
 

@@ -67,7 +67,7 @@ class TLinkNodeList {
   // Short lists are scanned; a map is kept only for longer ones.
   static constexpr size_t kScanLimit = 16;
   std::vector<TLinkNode> items_;
-  NameIndex index_;  // long lists only
+  std::unique_ptr<NameIndex> index_;  // long lists only; most lists are short
   // A report names a list's entries in the order they were added, so the
   // entry after the last one found is tried first. Names are unique in a
   // list, so a hit there is the first match.
