@@ -4,8 +4,10 @@
 // the Wine test build compiles it without any of the native sources.
 #pragma once
 
+#include <initializer_list>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Nodes.h"
 
@@ -95,6 +97,121 @@ inline std::string Expected() {
   TARNodeList list;
   Build(list, false);
   return Describe(list);
+}
+
+// The tree a save must write, as "<name>", "</name>" and "\"text\"" in
+// document order, with carriage returns and tabs shown as \r and \t.
+using Tree = std::vector<std::string>;
+
+inline std::string Visible(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+inline Tree T(const std::string& text) { return {"\"" + Visible(text) + "\""}; }
+inline Tree E(const std::string& name, std::initializer_list<Tree> children = {}) {
+  Tree out{"<" + name + ">"};
+  for (const Tree& child : children) out.insert(out.end(), child.begin(), child.end());
+  out.push_back("</" + name + ">");
+  return out;
+}
+
+// A node with one entry in each list, and one with none.
+inline void BuildSmall(TARNodeList& list) {
+  const int32_t p = list.AddOrUpdateAR("ar1", 2, Flags({0, 3}), 0);
+  list.Items(p).Rect = Box(120, -35);
+  list.AddOrUpdateParentAR(p, "up", 1, Flags({0}), 0);
+  list.AddOrUpdateSubAR(p, "down", 0, TActiveFlags{}, 0);
+  const int32_t s = list.AddOrUpdateSubAS(p, "as1", 0, TActiveFlags{}, 1);
+  list.Items(p).SubASs.Items(s).Rect = Box(-5, 6);
+  list.AddOrUpdateAR("bare", 0, TActiveFlags{}, 1);  // default box, no lists
+}
+
+inline Tree SmallTree() {
+  const Tree zeros = T("0,0,0,0,0,0,0,0,0,0,");
+  return E(
+      "ARNodes",
+      {T("\r\t"),
+       E("ARNode",
+         {T("\r\t\t"), E("Name", {T("ar1")}), T("\r\t\t"), E("Active", {T("1,0,0,1,0,0,0,0,0,0,")}),
+          T("\r\t\t"), E("Rect", {T("120,-35")}), T("\r\t\t"),
+          E("ParentARs",
+            {T("\r\t\t\t"), E("ParentAR", {T("\r\t\t\t\t"), E("Name", {T("up")}), T("\r\t\t\t")}),
+             T("\r\t\t")}),
+          T("\r\t\t"),
+          E("SubARs",
+            {T("\r\t\t\t"), E("SubAR", {T("\r\t\t\t\t"), E("Name", {T("down")}), T("\r\t\t\t")}),
+             T("\r\t\t")}),
+          T("\r\t\t"),
+          E("SubASs", {T("\r\t\t\t"),
+                       E("SubAS", {T("\r\t\t\t\t"), E("Name", {T("as1")}), T("\r\t\t\t\t"),
+                                   E("Active", {zeros}), T("\r\t\t\t\t"), E("Rect", {T("-5,6")}),
+                                   T("\r\t\t\t")}),
+                       T("\r\t\t")}),
+          T("\r\t")}),
+       T("\r\t"),
+       E("ARNode", {T("\r\t\t"), E("Name", {T("bare")}), T("\r\t\t"), E("Active", {zeros}),
+                    T("\r\t\t"), E("Rect", {T("-500,-400")}), T("\r\t")}),
+       T("\r")});
+}
+
+// A parser turns a carriage return written as itself into a line feed, and
+// the DOM component writes them so. The tree a parse of such a file gives,
+// and a check on the file's bytes (UTF-16, little-endian) that inside the
+// document element every line end is a lone carriage return, one for each
+// "\r" the tree holds, together prove the written tree.
+inline Tree WithLineFeeds(Tree tree) {
+  for (std::string& line : tree) {
+    for (size_t at = line.find("\\r"); at != std::string::npos; at = line.find("\\r", at)) {
+      line[at + 1] = 'n';
+    }
+  }
+  return tree;
+}
+
+inline bool LoneCarriageReturnsInside(const std::string& bytes, const Tree& expected) {
+  const auto utf16 = [](const std::string& ascii) {
+    std::string out;
+    for (char c : ascii) {
+      out += c;
+      out += '\0';
+    }
+    return out;
+  };
+  size_t begin = bytes.find(utf16("<ARNodes>"));
+  const size_t end = bytes.rfind(utf16("</ARNodes>"));
+  if (begin == std::string::npos || end == std::string::npos || begin % 2 != 0) return false;
+  size_t returns = 0;
+  for (size_t i = begin; i + 1 < end; i += 2) {
+    if (bytes[i + 1] != '\0') continue;
+    if (bytes[i] == '\n') return false;
+    if (bytes[i] == '\r') ++returns;
+  }
+  size_t wanted = 0;
+  for (const std::string& line : expected) {
+    for (size_t at = line.find("\\r"); at != std::string::npos; at = line.find("\\r", at + 2)) {
+      ++wanted;
+    }
+  }
+  return returns == wanted;
+}
+
+// The parsed tree of a saved file is the expected one, with its carriage
+// returns either kept (written as references) or written as themselves.
+inline bool TreeMatches(const Tree& parsed, const std::string& bytes, const Tree& expected) {
+  if (parsed == expected) return true;
+  return parsed == WithLineFeeds(expected) && LoneCarriageReturnsInside(bytes, expected);
 }
 
 }  // namespace topo::sample

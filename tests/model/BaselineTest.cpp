@@ -3,8 +3,6 @@
 // reading rules for damaged or hand-edited files, and saving that replaces the
 // previous file in one step or leaves it alone.
 #include <gtest/gtest.h>
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "../interop/LibXmlTree.h"
 #include "../interop/SampleBaseline.h"
 #include "LibXmlDocument.h"
 #include "Nodes.h"
@@ -62,82 +61,14 @@ class BaselineTest : public ::testing::Test {
   fs::path dir_;
 };
 
-std::string Visible(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-// The file's nodes in document order as "<name>", "</name>", "\"text\"" and
-// "?target data", parsed independently of the document port and keeping
-// every whitespace text node.
-void Walk(const xmlNode* node, std::vector<std::string>& out) {
-  for (; node; node = node->next) {
-    const char* name = reinterpret_cast<const char*>(node->name);
-    if (node->type == XML_ELEMENT_NODE) {
-      out.push_back(std::string("<") + name + ">");
-      Walk(node->children, out);
-      out.push_back(std::string("</") + name + ">");
-    } else if (node->type == XML_TEXT_NODE) {
-      out.push_back("\"" + Visible(reinterpret_cast<const char*>(node->content)) + "\"");
-    } else if (node->type == XML_PI_NODE) {
-      out.push_back(std::string("?") + name);
-    } else {
-      out.push_back("other node " + std::to_string(node->type));
-    }
-  }
-}
-
-struct ParsedFile {
-  std::string encoding;
-  std::vector<std::string> nodes;
-};
-
-ParsedFile ParseKeepingWhitespace(const std::string& path) {
-  ParsedFile result;
-  xmlDoc* doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET);
-  if (!doc) {
-    result.nodes.push_back("not well formed");
-    return result;
-  }
-  if (doc->encoding) result.encoding = reinterpret_cast<const char*>(doc->encoding);
-  Walk(doc->children, result.nodes);
-  xmlFreeDoc(doc);
-  return result;
-}
-
-// Builds the expected sequence: E("Name", {T("x")}) is <Name>"x"</Name>.
-using Seq = std::vector<std::string>;
-Seq T(const std::string& text) { return {"\"" + Visible(text) + "\""}; }
-Seq E(const std::string& name, std::initializer_list<Seq> children = {}) {
-  Seq out{"<" + name + ">"};
-  for (const Seq& child : children) out.insert(out.end(), child.begin(), child.end());
-  out.push_back("</" + name + ">");
-  return out;
-}
+using sample::E;
+using sample::ParsedFile;
+using sample::ParseKeepingWhitespace;
+using sample::T;
 
 TEST_F(BaselineTest, SaveWritesTheExactTreeInUtf16WithByteOrderMark) {
   TARNodeList list;
-  TActiveFlags flags{};
-  flags[0] = flags[3] = 1;
-  const int32_t p = list.AddOrUpdateAR("ar1", 2, flags, 0);
-  list.Items(p).Rect = {120, -35, 220, -18};
-  list.AddOrUpdateParentAR(p, "up", 1, flags, 0);
-  list.AddOrUpdateSubAR(p, "down", 0, kNone, 0);
-  const int32_t s = list.AddOrUpdateSubAS(p, "as1", 0, kNone, 1);
-  list.Items(p).SubASs.Items(s).Rect = {-5, 6, 95, 23};
-  list.AddOrUpdateAR("bare", 0, kNone, 1);  // default box, no lists
-
+  sample::BuildSmall(list);
   const std::string path = Path("DatumNode.xml");
   list.SaveToFile(path, LibXmlDocument::Factory());
 
@@ -146,37 +77,9 @@ TEST_F(BaselineTest, SaveWritesTheExactTreeInUtf16WithByteOrderMark) {
   EXPECT_EQ(bytes.substr(0, 2), "\xff\xfe") << "little-endian byte-order mark";
 
   const ParsedFile file = ParseKeepingWhitespace(path);
+  ASSERT_TRUE(file.wellFormed);
   EXPECT_EQ(file.encoding, "UTF-16");
-  const Seq zeros = T("0,0,0,0,0,0,0,0,0,0,");
-  const Seq expected = [&] {
-    Seq all =
-        E("ARNodes",
-          {T("\r\t"),
-           E("ARNode",
-             {T("\r\t\t"), E("Name", {T("ar1")}), T("\r\t\t"),
-              E("Active", {T("1,0,0,1,0,0,0,0,0,0,")}), T("\r\t\t"), E("Rect", {T("120,-35")}),
-              T("\r\t\t"),
-              E("ParentARs", {T("\r\t\t\t"),
-                              E("ParentAR", {T("\r\t\t\t\t"), E("Name", {T("up")}), T("\r\t\t\t")}),
-                              T("\r\t\t")}),
-              T("\r\t\t"),
-              E("SubARs", {T("\r\t\t\t"),
-                           E("SubAR", {T("\r\t\t\t\t"), E("Name", {T("down")}), T("\r\t\t\t")}),
-                           T("\r\t\t")}),
-              T("\r\t\t"),
-              E("SubASs", {T("\r\t\t\t"),
-                           E("SubAS", {T("\r\t\t\t\t"), E("Name", {T("as1")}), T("\r\t\t\t\t"),
-                                       E("Active", {zeros}), T("\r\t\t\t\t"),
-                                       E("Rect", {T("-5,6")}), T("\r\t\t\t")}),
-                           T("\r\t\t")}),
-              T("\r\t")}),
-           T("\r\t"),
-           E("ARNode", {T("\r\t\t"), E("Name", {T("bare")}), T("\r\t\t"), E("Active", {zeros}),
-                        T("\r\t\t"), E("Rect", {T("-500,-400")}), T("\r\t")}),
-           T("\r")});
-    return all;
-  }();
-  EXPECT_EQ(file.nodes, expected);
+  EXPECT_EQ(file.nodes, sample::SmallTree());
 }
 
 TEST_F(BaselineTest, EmptyModelSavesOnlyTheDeclarationAndACarriageReturn) {
@@ -184,6 +87,7 @@ TEST_F(BaselineTest, EmptyModelSavesOnlyTheDeclarationAndACarriageReturn) {
   const std::string path = Path("empty.xml");
   list.SaveToFile(path, LibXmlDocument::Factory());
   const ParsedFile file = ParseKeepingWhitespace(path);
+  ASSERT_TRUE(file.wellFormed);
   EXPECT_EQ(file.encoding, "UTF-16");
   EXPECT_EQ(file.nodes, E("ARNodes", {T("\r")}));
 

@@ -1,0 +1,44 @@
+// Whole-file replacement on Windows: the new content goes to a temporary file
+// in the target's folder, is flushed, and is then moved over the target in one
+// step, so a failure or a crash part-way leaves the previous file as it was.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "FileStore.h"
+
+namespace topo::win32 {
+
+// A new, empty file beside a target, deleted again unless MoveOverTarget
+// put it in the target's place. Failures throw EHostCallError naming the
+// step and the path.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::wstring& target);
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  void Write(const std::string& bytes);
+  // Lets another writer open the file by its path.
+  void Close();
+  // Flushes the file to disk, then replaces the target with it.
+  void MoveOverTarget();
+
+ private:
+  std::wstring target_;
+  std::wstring path_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool moved_ = false;
+};
+
+class Win32FileStore : public FileStore {
+ public:
+  // path in code page 936.
+  void ReplaceFile(const std::string& path, const std::string& bytes) override;
+};
+
+}  // namespace topo::win32
