@@ -20,7 +20,7 @@ for exe in "$build"/fuzz/*_fuzzer; do
     echo "fuzz: $name FAILED (log: $build/fuzz/$name.log)"
     exit 1
   fi
-  grep -E '^#[0-9]+ *DONE' "$build/fuzz/$name.log" | tail -1 || true
+  grep -E '^#[0-9]+[[:space:]]+DONE' "$build/fuzz/$name.log" | tail -1 || true
   rm -rf "$work"
 done
 [ "$found" = 1 ] || echo "fuzz: no fuzz targets built"
