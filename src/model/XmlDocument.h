@@ -53,8 +53,9 @@ class XmlDocument {
   // Parses the file; false when it is missing, unreadable or not well formed.
   // Whitespace-only text between elements is not kept.
   virtual bool Load(const std::string& path) = 0;
-  // Writes UTF-16 with a byte-order mark, through a temporary file beside the
-  // target, so a failure part-way leaves the previous file as it was.
+  // Writes UTF-16 with a byte-order mark (the encoding the baseline's
+  // declaration names) through a temporary file beside the target, so a
+  // failure part-way leaves the previous file as it was.
   virtual void Save(const std::string& path) = 0;
 
   virtual XmlNode DocumentElement() = 0;
