@@ -3,6 +3,7 @@
 // an empty name still uses up its group and later servers keep their status.
 #include "MergeStatus.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,36 @@ namespace {
 
 constexpr int kInstances = 10;
 
-bool FlagSet(std::string_view piece) {
-  // Nearly every value in a report is one digit.
-  if (piece.size() == 1 && piece[0] >= '0' && piece[0] <= '9') return piece[0] != '0';
-  const std::optional<int32_t> value = ParseInt32(piece);
+bool FlagSet(const char* begin, const char* end) {
+  const std::optional<int32_t> value =
+      ParseInt32(std::string_view(begin, static_cast<size_t>(end - begin)));
   return value.has_value() && *value != 0;
+}
+
+// The first ten comma-separated values of [begin, end), the end counting as
+// one more comma: what the walk gives for the text with "," appended.
+ParsedFlags FlagsOf(const char* begin, const char* end) {
+  ParsedFlags result;
+  const char* p = begin;
+  for (size_t k = 0; k < kInstances; ++k) {
+    bool set;
+    const char* stop;
+    // Nearly every value in a report is one digit followed by a comma.
+    if (end - p >= 1 && static_cast<unsigned char>(*p - '0') <= 9 &&
+        (end - p == 1 || p[1] == ',')) {
+      set = *p != '0';
+      stop = p + 1;
+    } else {
+      stop = static_cast<const char*>(std::memchr(p, ',', static_cast<size_t>(end - p)));
+      if (!stop) stop = end;
+      set = FlagSet(p, stop);
+    }
+    result.Flags[k] = set;
+    result.Count += set;
+    if (stop == end) break;
+    p = stop + 1;
+  }
+  return result;
 }
 
 // Calls visit for every piece of text between separators, the end of the
@@ -42,101 +68,75 @@ void ForEachPiece(std::string_view text, char separator, Visit visit) {
 }  // namespace
 
 ParsedFlags ParseActiveFlags(std::string_view text) {
-  ParsedFlags result;
-  int k = 0;
-  size_t start = 0;
-  for (size_t pos = text.find(','); pos != std::string_view::npos && k < kInstances;
-       pos = text.find(',', start)) {
-    if (FlagSet(text.substr(start, pos - start))) {
-      result.Flags[static_cast<size_t>(k)] = 1;
-      ++result.Count;
-    }
-    ++k;
-    start = pos + 1;
-  }
-  return result;
+  // Only values followed by a comma count: the text after the last one is not read.
+  const size_t last = text.rfind(',');
+  if (last == std::string_view::npos) return ParsedFlags{};
+  return FlagsOf(text.data(), text.data() + last);
 }
 
 ParsedFlags ParseNextASActive(std::string_view& remaining) {
   static constexpr std::string_view kEmptyGroup = ";";
-  ParsedFlags result;
-  int k = 0;
-  size_t start = 0;
-  for (size_t pos = 0; pos < remaining.size(); ++pos) {
-    const char c = remaining[pos];
-    if (c != ',' && c != ';') continue;
-    if (k < kInstances && FlagSet(remaining.substr(start, pos - start))) {
-      result.Flags[static_cast<size_t>(k)] = 1;
-      ++result.Count;
-    }
-    ++k;
-    start = pos + 1;
-    if (c == ';') {
-      remaining.remove_prefix(pos + 1);
-      if (remaining.empty()) remaining = kEmptyGroup;
-      return result;
-    }
-  }
   // The end of the text closes the last group as a ";" would, so the merge
   // can hand over the field without appending one.
-  if (k < kInstances && FlagSet(remaining.substr(start))) {
-    result.Flags[static_cast<size_t>(k)] = 1;
-    ++result.Count;
+  const size_t stop = remaining.find(';');
+  const size_t groupEnd = stop == std::string_view::npos ? remaining.size() : stop;
+  const ParsedFlags result = FlagsOf(remaining.data(), remaining.data() + groupEnd);
+  if (groupEnd + 1 >= remaining.size()) {
+    remaining = kEmptyGroup;
+  } else {
+    remaining.remove_prefix(groupEnd + 1);
   }
-  remaining = kEmptyGroup;
   return result;
 }
 
-namespace {
-
-void ClearNodeStatus(TARNode& node) {
-  node.ActiveCount = 0;
-  node.ActiveFlags.fill(0);
-  node.ParentARs.ClearStatus();
-  node.SubARs.ClearStatus();
-  node.SubASs.ClearStatus();
-}
-
-}  // namespace
-
 // The whole model's status is cleared before the rows are read. Every row
-// changes only its own node and that node's lists, so clearing each node when
-// its first row arrives, and the unreported ones at the end, gives the same
-// model while walking each node's records once instead of twice.
+// changes only its own node and that node's lists, and a reported node's
+// parent and child links are rebuilt anyway, so clearing each node's servers
+// when its first row arrives, and the unreported nodes at the end, gives the
+// same model while walking each node's records once instead of twice.
 void TARNodeList::MergeStatus(ReportReader& report) {
   std::vector<uint8_t> cleared(nodes_.size(), 0);
   const auto clearTheRest = [&] {
     for (size_t i = 0; i < cleared.size(); ++i) {
-      if (!cleared[i]) ClearNodeStatus(*nodes_[i]);
+      if (cleared[i]) continue;
+      TARNode& node = *nodes_[i];
+      node.ActiveCount = 0;
+      node.ActiveFlags.fill(0);
+      node.ParentARs.ClearStatus();
+      node.SubARs.ClearStatus();
+      node.SubASs.ClearStatus();
     }
   };
   try {
     while (!report.Eof()) {
       const std::string arName = report.FieldText("ar");
-      std::string active = report.FieldText("ar_active");
-      active += ',';
-      const ParsedFlags node = ParseActiveFlags(active);
+      const std::string active = report.FieldText("ar_active");
+      const ParsedFlags flags = FlagsOf(active.data(), active.data() + active.size());
       const std::string_view name = TrimBlanks(arName);
-      const int32_t known = IndexOf(name);
-      if (known >= 0) {
-        if (!cleared[static_cast<size_t>(known)]) {
-          ClearNodeStatus(*nodes_[static_cast<size_t>(known)]);
-          cleared[static_cast<size_t>(known)] = 1;
+      int32_t p = IndexOf(name);
+      if (p >= 0) {
+        TARNode& known = *nodes_[static_cast<size_t>(p)];
+        if (!cleared[static_cast<size_t>(p)]) {
+          known.SubASs.ClearStatus();
+          cleared[static_cast<size_t>(p)] = 1;
         }
-        cursor_ = static_cast<size_t>(known);  // the lookup below hits at once
+        known.ParentARs.Clear();
+        known.SubARs.Clear();
+        known.ActiveCount = flags.Count;
+        known.ActiveFlags = flags.Flags;
+      } else {
+        p = AddOrUpdateAR(name, flags.Count, flags.Flags, 1);
+        cleared.push_back(1);  // created by this row: nothing to clear
       }
-      const int32_t p = AddOrUpdateAR(name, node.Count, node.Flags, 1);
-      if (known < 0) cleared.push_back(1);  // created by this row: nothing to clear
+      TARNode& node = *nodes_[static_cast<size_t>(p)];
 
       ForEachPiece(report.FieldText("parent_ar"), ',', [&](std::string_view piece) {
         piece = TrimBlanks(piece);
-        if (piece.empty()) return;
-        AddOrUpdateParentAR(p, piece, node.Count, node.Flags, 1);
+        if (!piece.empty()) node.ParentARs.AddOrUpdate(piece, flags.Count, flags.Flags, 1);
       });
       ForEachPiece(report.FieldText("sub_ar"), ',', [&](std::string_view piece) {
         piece = TrimBlanks(piece);
-        if (piece.empty()) return;
-        AddOrUpdateSubAR(p, piece, node.Count, node.Flags, 1);
+        if (!piece.empty()) node.SubARs.AddOrUpdate(piece, flags.Count, flags.Flags, 1);
       });
 
       const std::string servers = report.FieldText("sub_as");
@@ -146,7 +146,10 @@ void TARNodeList::MergeStatus(ReportReader& report) {
         const ParsedFlags server = ParseNextASActive(remaining);
         piece = TrimBlanks(piece);
         if (piece.empty()) return;
-        AddOrUpdateSubAS(p, piece, server.Count, server.Flags, 1);
+        const int32_t before = node.SubASs.Count();
+        if (node.SubASs.AddOrUpdate(piece, server.Count, server.Flags, 1) == before) {
+          ZOrder.Add(p, before);
+        }
       });
 
       report.Next();

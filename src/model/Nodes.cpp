@@ -11,32 +11,22 @@ namespace topo {
 EListIndexError::EListIndexError(int32_t index)
     : std::out_of_range("List index out of bounds (" + std::to_string(index) + ")") {}
 
+void ThrowListIndexError(int32_t index) { throw EListIndexError(index); }
+
 namespace {
 
 template <typename Vector>
 void CheckIndex(const Vector& items, int32_t index) {
-  if (index < 0 || static_cast<size_t>(index) >= items.size()) throw EListIndexError(index);
+  CheckListIndex(items, index);
 }
 
 }  // namespace
 
 // ---- TLinkNodeList --------------------------------------------------------
 
-TLinkNode& TLinkNodeList::Items(int32_t index) {
-  CheckIndex(items_, index);
-  return items_[static_cast<size_t>(index)];
-}
-
-const TLinkNode& TLinkNodeList::Items(int32_t index) const {
-  CheckIndex(items_, index);
-  return items_[static_cast<size_t>(index)];
-}
-
-int32_t TLinkNodeList::IndexOf(std::string_view name) const {
+int32_t TLinkNodeList::Find(std::string_view name) const {
   size_t found = items_.size();
-  if (cursor_ < items_.size() && items_[cursor_].Name == name) {
-    found = cursor_;
-  } else if (items_.size() <= kScanLimit) {
+  if (items_.size() <= kScanLimit) {
     for (size_t i = 0; i < items_.size(); ++i) {
       if (items_[i].Name == name) {
         found = i;
@@ -59,26 +49,19 @@ void TLinkNodeList::ClearStatus() {
   }
 }
 
-int32_t TLinkNodeList::AddOrUpdate(std::string_view name, int32_t activeCount,
-                                   const TActiveFlags& flags, uint8_t notInBaseline) {
-  int32_t position = IndexOf(name);
-  if (position < 0) {
-    position = Count();
-    TLinkNode& item = items_.emplace_back();
-    item.Name = name;
-    item.NotInBaseline = notInBaseline;
-    if (items_.size() > kScanLimit) {
-      if (!index_) {
-        Reindex();
-      } else {
-        index_->Insert(name, position, NameOf());
-      }
+int32_t TLinkNodeList::Append(std::string_view name, uint8_t notInBaseline) {
+  const int32_t position = Count();
+  TLinkNode& item = items_.emplace_back();
+  item.Name = name;
+  item.NotInBaseline = notInBaseline;
+  if (items_.size() > kScanLimit) {
+    if (!index_) {
+      Reindex();
+    } else {
+      index_->Insert(name, position, NameOf());
     }
-    cursor_ = items_.size();
   }
-  TLinkNode& item = items_[static_cast<size_t>(position)];
-  item.ActiveCount = activeCount;
-  item.ActiveFlags = flags;
+  cursor_ = items_.size();
   return position;
 }
 
@@ -106,16 +89,6 @@ void TLinkNodeList::Reindex() {
 
 // ---- TZOrderList ----------------------------------------------------------
 
-ZOrderEntry& TZOrderList::Items(int32_t position) {
-  CheckIndex(items_, position);
-  return items_[static_cast<size_t>(position)];
-}
-
-const ZOrderEntry& TZOrderList::Items(int32_t position) const {
-  CheckIndex(items_, position);
-  return items_[static_cast<size_t>(position)];
-}
-
 void TZOrderList::Add(int32_t arIndex, int32_t asIndex) { items_.push_back({arIndex, asIndex}); }
 
 void TZOrderList::BringToFront(int32_t position) {
@@ -130,19 +103,7 @@ void TZOrderList::Delete(int32_t position) {
 
 // ---- TARNodeList ----------------------------------------------------------
 
-TARNode& TARNodeList::Items(int32_t index) {
-  CheckIndex(nodes_, index);
-  return *nodes_[static_cast<size_t>(index)];
-}
-
-const TARNode& TARNodeList::Items(int32_t index) const {
-  CheckIndex(nodes_, index);
-  return *nodes_[static_cast<size_t>(index)];
-}
-
-int32_t TARNodeList::IndexOf(std::string_view name) const {
-  if (cursor_ < nodes_.size() && nodes_[cursor_]->Name == name)
-    return static_cast<int32_t>(cursor_++);
+int32_t TARNodeList::Find(std::string_view name) const {
   const int32_t hit = index_.Find(name, NameOf());
   if (hit >= 0) cursor_ = static_cast<size_t>(hit) + 1;
   return hit;

@@ -30,6 +30,15 @@ class EListIndexError : public std::out_of_range {
   explicit EListIndexError(int32_t index);
 };
 
+[[noreturn]] void ThrowListIndexError(int32_t index);
+
+// Inline, since a refresh reaches every record through Items; a negative index
+// converts to a huge size and fails the same comparison.
+template <typename Vector>
+inline void CheckListIndex(const Vector& items, int32_t index) {
+  if (static_cast<size_t>(index) >= items.size()) ThrowListIndexError(index);
+}
+
 using TActiveFlags = std::array<uint8_t, 10>;
 
 struct TLinkNode {
@@ -48,12 +57,33 @@ struct TLinkNode {
 class TLinkNodeList {
  public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-  TLinkNode& Items(int32_t index);
-  const TLinkNode& Items(int32_t index) const;
-  int32_t IndexOf(std::string_view name) const;
+  TLinkNode& Items(int32_t index) {
+    CheckListIndex(items_, index);
+    return items_[static_cast<size_t>(index)];
+  }
+  const TLinkNode& Items(int32_t index) const {
+    CheckListIndex(items_, index);
+    return items_[static_cast<size_t>(index)];
+  }
+  // A report names a list's entries in the order they were added, so the
+  // entry after the last one found is tried first. Names are unique in a
+  // list, so a hit there is the first match.
+  int32_t IndexOf(std::string_view name) const {
+    if (cursor_ < items_.size() && items_[cursor_].Name == name) {
+      return static_cast<int32_t>(cursor_++);
+    }
+    return Find(name);
+  }
   void ClearStatus();
   int32_t AddOrUpdate(std::string_view name, int32_t activeCount, const TActiveFlags& flags,
-                      uint8_t notInBaseline);
+                      uint8_t notInBaseline) {
+    int32_t position = IndexOf(name);
+    if (position < 0) position = Append(name, notInBaseline);
+    TLinkNode& item = items_[static_cast<size_t>(position)];
+    item.ActiveCount = activeCount;
+    item.ActiveFlags = flags;
+    return position;
+  }
   void Delete(int32_t index);
   // Deletes every entry the predicate picks, keeping the others' order; one
   // pass, so dropping many entries stays linear.
@@ -68,10 +98,9 @@ class TLinkNodeList {
   static constexpr size_t kScanLimit = 16;
   std::vector<TLinkNode> items_;
   std::unique_ptr<NameIndex> index_;  // long lists only; most lists are short
-  // A report names a list's entries in the order they were added, so the
-  // entry after the last one found is tried first. Names are unique in a
-  // list, so a hit there is the first match.
-  mutable size_t cursor_ = 0;
+  mutable size_t cursor_ = 0;         // see IndexOf
+  int32_t Find(std::string_view name) const;
+  int32_t Append(std::string_view name, uint8_t notInBaseline);
   void Reindex();
   auto NameOf() const {
     return [this](int32_t p) -> const std::string& { return items_[static_cast<size_t>(p)].Name; };
@@ -113,8 +142,14 @@ struct ZOrderEntry {
 class TZOrderList {
  public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-  ZOrderEntry& Items(int32_t position);
-  const ZOrderEntry& Items(int32_t position) const;
+  ZOrderEntry& Items(int32_t position) {
+    CheckListIndex(items_, position);
+    return items_[static_cast<size_t>(position)];
+  }
+  const ZOrderEntry& Items(int32_t position) const {
+    CheckListIndex(items_, position);
+    return items_[static_cast<size_t>(position)];
+  }
   void Add(int32_t arIndex, int32_t asIndex);
   void BringToFront(int32_t position);
   void Delete(int32_t position);
@@ -145,9 +180,20 @@ class TARNodeList {
 
   // Records and lists
   int32_t Count() const { return static_cast<int32_t>(nodes_.size()); }
-  TARNode& Items(int32_t index);
-  const TARNode& Items(int32_t index) const;
-  int32_t IndexOf(std::string_view name) const;
+  TARNode& Items(int32_t index) {
+    CheckListIndex(nodes_, index);
+    return *nodes_[static_cast<size_t>(index)];
+  }
+  const TARNode& Items(int32_t index) const {
+    CheckListIndex(nodes_, index);
+    return *nodes_[static_cast<size_t>(index)];
+  }
+  int32_t IndexOf(std::string_view name) const {
+    if (cursor_ < nodes_.size() && nodes_[cursor_]->Name == name) {
+      return static_cast<int32_t>(cursor_++);
+    }
+    return Find(name);
+  }
   void ClearStatus();
   int32_t NodeAt(int32_t x, int32_t y) const;
   int32_t AddOrUpdateAR(std::string_view name, int32_t activeCount, const TActiveFlags& flags,
@@ -215,6 +261,7 @@ class TARNodeList {
   std::vector<std::unique_ptr<TARNode>> nodes_;
   NameIndex index_;
   mutable size_t cursor_ = 0;  // as in TLinkNodeList: reports list nodes in order
+  int32_t Find(std::string_view name) const;
   void Reindex();
   auto NameOf() const {
     return [this](int32_t p) -> const std::string& { return nodes_[static_cast<size_t>(p)]->Name; };

@@ -4,20 +4,6 @@
 
 namespace topo {
 
-namespace {
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-}  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
 std::optional<int32_t> ParseInt32(std::string_view text) {
   text = TrimBlanks(text);
   bool negative = false;

@@ -9,8 +9,16 @@
 
 namespace topo {
 
-// The text without bytes <= 0x20 at either end.
-std::string_view TrimBlanks(std::string_view text);
+// The text without bytes <= 0x20 at either end. Inline: the merge trims every
+// name and value of a report.
+inline std::string_view TrimBlanks(std::string_view text) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
 
 // A trimmed decimal integer with an optional sign that fits 32 bits; anything
 // else (empty, stray characters, out of range) is no value.
