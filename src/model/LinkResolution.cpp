@@ -12,11 +12,18 @@ void TARNodeList::ResolveLinks() {
   // gives what deleting during a backward walk would. The walk leaves ARIndex
   // -1 on exactly the entries to drop.
   const auto unknown = [](const TLinkNode& link) { return link.ARIndex < 0; };
+  // Names are unique in the node list, so a link whose ARIndex still points
+  // at a node of its name points at the first match.
+  const auto find = [this](const TLinkNode& link) {
+    const auto hint = static_cast<size_t>(link.ARIndex);
+    if (hint < nodes_.size() && nodes_[hint]->Name == link.Name) return link.ARIndex;
+    return IndexOf(link.Name);
+  };
   for (auto& holder : nodes_) {
     TARNode& node = *holder;
     for (int32_t i = node.ParentARs.Count() - 1; i >= 0; --i) {
       TLinkNode& link = node.ParentARs.Items(i);
-      const int32_t t = IndexOf(link.Name);
+      const int32_t t = find(link);
       link.ARIndex = t;
       if (t < 0) continue;
       if (nodes_[static_cast<size_t>(t)]->SubARs.IndexOf(node.Name) < 0) {
@@ -28,7 +35,7 @@ void TARNodeList::ResolveLinks() {
 
     for (int32_t i = node.SubARs.Count() - 1; i >= 0; --i) {
       TLinkNode& link = node.SubARs.Items(i);
-      const int32_t t = IndexOf(link.Name);
+      const int32_t t = find(link);
       link.ARIndex = t;
       if (t < 0) continue;
       if (nodes_[static_cast<size_t>(t)]->ParentARs.IndexOf(node.Name) < 0) link.ActiveCount = 0;

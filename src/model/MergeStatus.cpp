@@ -22,29 +22,36 @@ bool FlagSet(const char* begin, const char* end) {
   return value.has_value() && *value != 0;
 }
 
+// Reads the values of one list from p up to the first byte of stops or the
+// end: the first ten give the flags. Returns where the list ended.
+template <char... Stops>
+inline const char* ReadFlags(const char* p, const char* end, ParsedFlags& result) {
+  const auto record = [&result](size_t k, bool set) {
+    if (k >= kInstances) return;
+    result.Flags[k] = set;
+    result.Count += set;
+  };
+  for (size_t k = 0;; ++k) {
+    // Nearly every value in a report is one digit followed by a comma.
+    if (end - p >= 2 && p[1] == ',' && static_cast<unsigned char>(p[0] - '0') <= 9) {
+      record(k, p[0] != '0');
+      p += 2;
+      continue;
+    }
+    const char* stop = p;
+    while (stop != end && *stop != ',' && ((*stop != Stops) && ...)) ++stop;
+    // A lone byte reads as a non-zero integer exactly when it is 1 to 9.
+    record(k, stop - p == 1 ? static_cast<unsigned char>(*p - '1') <= 8 : FlagSet(p, stop));
+    if (stop == end || *stop != ',') return stop;
+    p = stop + 1;
+  }
+}
+
 // The first ten comma-separated values of [begin, end), the end counting as
 // one more comma: what the walk gives for the text with "," appended.
 ParsedFlags FlagsOf(const char* begin, const char* end) {
   ParsedFlags result;
-  const char* p = begin;
-  for (size_t k = 0; k < kInstances; ++k) {
-    bool set;
-    const char* stop;
-    // Nearly every value in a report is one digit followed by a comma.
-    if (end - p >= 1 && static_cast<unsigned char>(*p - '0') <= 9 &&
-        (end - p == 1 || p[1] == ',')) {
-      set = *p != '0';
-      stop = p + 1;
-    } else {
-      stop = static_cast<const char*>(std::memchr(p, ',', static_cast<size_t>(end - p)));
-      if (!stop) stop = end;
-      set = FlagSet(p, stop);
-    }
-    result.Flags[k] = set;
-    result.Count += set;
-    if (stop == end) break;
-    p = stop + 1;
-  }
+  ReadFlags<>(begin, end, result);
   return result;
 }
 
@@ -65,6 +72,16 @@ void ForEachPiece(std::string_view text, char separator, Visit visit) {
   }
 }
 
+// The non-empty trimmed names of a comma-separated list, for Rebuild.
+auto NamesIn(std::string_view text) {
+  return [text](auto visit) {
+    ForEachPiece(text, ',', [&](std::string_view piece) {
+      piece = TrimBlanks(piece);
+      if (!piece.empty()) visit(piece);
+    });
+  };
+}
+
 }  // namespace
 
 ParsedFlags ParseActiveFlags(std::string_view text) {
@@ -78,13 +95,13 @@ ParsedFlags ParseNextASActive(std::string_view& remaining) {
   static constexpr std::string_view kEmptyGroup = ";";
   // The end of the text closes the last group as a ";" would, so the merge
   // can hand over the field without appending one.
-  const size_t stop = remaining.find(';');
-  const size_t groupEnd = stop == std::string_view::npos ? remaining.size() : stop;
-  const ParsedFlags result = FlagsOf(remaining.data(), remaining.data() + groupEnd);
-  if (groupEnd + 1 >= remaining.size()) {
+  ParsedFlags result;
+  const char* const end = remaining.data() + remaining.size();
+  const char* const stop = ReadFlags<';'>(remaining.data(), end, result);
+  if (stop == end || stop + 1 == end) {
     remaining = kEmptyGroup;
   } else {
-    remaining.remove_prefix(groupEnd + 1);
+    remaining = std::string_view(stop + 1, static_cast<size_t>(end - stop - 1));
   }
   return result;
 }
@@ -120,8 +137,6 @@ void TARNodeList::MergeStatus(ReportReader& report) {
           known.SubASs.ClearStatus();
           cleared[static_cast<size_t>(p)] = 1;
         }
-        known.ParentARs.Clear();
-        known.SubARs.Clear();
         known.ActiveCount = flags.Count;
         known.ActiveFlags = flags.Flags;
       } else {
@@ -130,14 +145,26 @@ void TARNodeList::MergeStatus(ReportReader& report) {
       }
       TARNode& node = *nodes_[static_cast<size_t>(p)];
 
-      ForEachPiece(report.FieldText("parent_ar"), ',', [&](std::string_view piece) {
-        piece = TrimBlanks(piece);
-        if (!piece.empty()) node.ParentARs.AddOrUpdate(piece, flags.Count, flags.Flags, 1);
-      });
-      ForEachPiece(report.FieldText("sub_ar"), ',', [&](std::string_view piece) {
-        piece = TrimBlanks(piece);
-        if (!piece.empty()) node.SubARs.AddOrUpdate(piece, flags.Count, flags.Flags, 1);
-      });
+      // The node's links are rebuilt in place from the two fields; a field
+      // that cannot be read leaves the links not yet rebuilt empty, as if
+      // they had been cleared when the node was updated.
+      std::string parents;
+      try {
+        parents = report.FieldText("parent_ar");
+      } catch (...) {
+        node.ParentARs.Clear();
+        node.SubARs.Clear();
+        throw;
+      }
+      node.ParentARs.Rebuild(NamesIn(parents), flags.Count, flags.Flags, 1);
+      std::string children;
+      try {
+        children = report.FieldText("sub_ar");
+      } catch (...) {
+        node.SubARs.Clear();
+        throw;
+      }
+      node.SubARs.Rebuild(NamesIn(children), flags.Count, flags.Flags, 1);
 
       const std::string servers = report.FieldText("sub_as");
       const std::string groups = report.FieldText("as_active");

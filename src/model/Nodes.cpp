@@ -127,11 +127,6 @@ const TRect* TARNodeList::FindBox(const ZOrderEntry& entry) const {
   return &node.SubASs.Items(entry.ASIndex).Rect;
 }
 
-TRect& TARNodeList::BoxOf(const ZOrderEntry& entry) {
-  TARNode& node = Items(entry.ARIndex);
-  return entry.ASIndex < 0 ? node.Rect : node.SubASs.Items(entry.ASIndex).Rect;
-}
-
 int32_t TARNodeList::NodeAt(int32_t x, int32_t y) const {
   for (int32_t p = 0; p < ZOrder.Count(); ++p) {
     const TRect* box = FindBox(ZOrder.Items(p));

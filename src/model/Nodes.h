@@ -90,6 +90,14 @@ class TLinkNodeList {
   template <typename Pred>
   void DeleteIf(Pred pick);
   void Clear();
+  // Clear followed by AddOrUpdate of every name that forEachName(visit) hands
+  // to visit, in one step that overwrites the records in place: a refresh
+  // rebuilds every reported node's links without allocating, and an entry
+  // whose name comes back at its old position keeps its ARIndex, which
+  // ResolveLinks takes as a hint.
+  template <typename ForEachName>
+  void Rebuild(const ForEachName& forEachName, int32_t activeCount, const TActiveFlags& flags,
+               uint8_t notInBaseline);
 
   void DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const;
 
@@ -118,6 +126,54 @@ void TLinkNodeList::DeleteIf(Pred pick) {
   if (kept == items_.size()) return;
   items_.resize(kept);
   Reindex();
+}
+
+template <typename ForEachName>
+void TLinkNodeList::Rebuild(const ForEachName& forEachName, int32_t activeCount,
+                            const TActiveFlags& flags, uint8_t notInBaseline) {
+  size_t built = 0;
+  bool longList = false;  // past the scan limit the rest goes through AddOrUpdate
+  const auto keepBuilt = [&] {
+    items_.resize(built);
+    index_.reset();
+    cursor_ = 0;
+  };
+  try {
+    forEachName([&](std::string_view name) {
+      if (longList) {
+        AddOrUpdate(name, activeCount, flags, notInBaseline);
+        return;
+      }
+      for (size_t i = 0; i < built; ++i) {
+        if (items_[i].Name == name) {
+          items_[i].ActiveCount = activeCount;
+          items_[i].ActiveFlags = flags;
+          return;
+        }
+      }
+      if (built == kScanLimit) {
+        keepBuilt();
+        longList = true;
+        AddOrUpdate(name, activeCount, flags, notInBaseline);
+        return;
+      }
+      if (built == items_.size()) items_.emplace_back();
+      TLinkNode& item = items_[built];
+      if (item.Name != name) {
+        item.Name.assign(name.data(), name.size());
+        item.ARIndex = -1;
+      }
+      item.ActiveCount = activeCount;
+      item.ActiveFlags = flags;
+      item.NotInBaseline = notInBaseline;
+      item.Rect = kDefaultBox;
+      ++built;
+    });
+  } catch (...) {
+    if (!longList) keepBuilt();  // no stale record may survive beside the new ones
+    throw;
+  }
+  if (!longList) keepBuilt();
 }
 
 struct TARNode {
@@ -266,7 +322,10 @@ class TARNodeList {
   auto NameOf() const {
     return [this](int32_t p) -> const std::string& { return nodes_[static_cast<size_t>(p)]->Name; };
   }
-  TRect& BoxOf(const ZOrderEntry& entry);
+  TRect& BoxOf(const ZOrderEntry& entry) {
+    TARNode& node = Items(entry.ARIndex);
+    return entry.ASIndex < 0 ? node.Rect : node.SubASs.Items(entry.ASIndex).Rect;
+  }
   const TRect* FindBox(const ZOrderEntry& entry) const;
 };
 

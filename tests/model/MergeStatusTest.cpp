@@ -2,6 +2,9 @@
 // server names, and what a report leaves of nodes it does not mention.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+
 #include "MemoryReport.h"
 #include "MergeStatus.h"
 #include "TextFields.h"
@@ -199,6 +202,74 @@ TEST(MergeStatusTest, FailureKeepsRowsMergedBeforeIt) {
   EXPECT_THROW(list.MergeStatus(broken), std::runtime_error);
   EXPECT_EQ(list.Items(0).ActiveCount, 1);
   EXPECT_EQ(list.Items(1).ActiveCount, 0);
+}
+
+// Rebuilt links are new records, whatever the records they replace held:
+// default box, the reporting node's status, the marker of a merge.
+TEST(MergeStatusTest, RebuiltLinksAreNewRecordsWithTheRowsNamesOnly) {
+  TARNodeList list;
+  list.AddOrUpdateAR("R", 0, {}, 0);
+  list.AddOrUpdateParentAR(0, "P", 0, {}, 0);
+  list.Items(0).ParentARs.Items(0).Rect = {7, 7, 107, 24};
+  for (const char* name : {"C1", "C2", "C3"}) list.AddOrUpdateSubAR(0, name, 0, {}, 0);
+  MemoryReport report({ReportRow("R", "1", "P,Q,P", "C2")});
+  list.MergeStatus(report);
+  const TARNode& r = list.Items(0);
+  ASSERT_EQ(r.ParentARs.Count(), 2);
+  EXPECT_EQ(r.ParentARs.Items(0).Rect, kDefaultBox);
+  EXPECT_EQ(r.ParentARs.Items(0).NotInBaseline, 1);
+  EXPECT_EQ(r.ParentARs.Items(1).Name, "Q");
+  ASSERT_EQ(r.SubARs.Count(), 1);
+  EXPECT_EQ(r.SubARs.Items(0).Name, "C2");
+  EXPECT_EQ(r.SubARs.IndexOf("C3"), -1);
+
+  // Past the length that lists scan, with a repeat on each side of it.
+  std::string many;
+  for (int i = 0; i < 20; ++i) many += "L" + std::to_string(i) + ",L3,";
+  MemoryReport longRow({ReportRow("R", "1", many)});
+  list.MergeStatus(longRow);
+  ASSERT_EQ(list.Items(0).ParentARs.Count(), 20);
+  EXPECT_EQ(list.Items(0).ParentARs.IndexOf("L3"), 1);
+  EXPECT_EQ(list.Items(0).ParentARs.IndexOf("L19"), 19);
+  MemoryReport shortRow({ReportRow("R", "1", "L5")});
+  list.MergeStatus(shortRow);
+  ASSERT_EQ(list.Items(0).ParentARs.Count(), 1);
+  EXPECT_EQ(list.Items(0).ParentARs.IndexOf("L5"), 0);
+}
+
+// Fails when one named field of the first row is read.
+class FailingFieldReport : public ReportReader {
+ public:
+  FailingFieldReport(MemoryReport::Row row, std::string failing)
+      : report_({std::move(row)}), failing_(std::move(failing)) {}
+  bool Eof() override { return report_.Eof(); }
+  std::string FieldText(const char* name) override {
+    if (failing_ == name) throw std::runtime_error("unpacker failure");
+    return report_.FieldText(name);
+  }
+  void Next() override { report_.Next(); }
+
+ private:
+  MemoryReport report_;
+  std::string failing_;
+};
+
+TEST(MergeStatusTest, FailureInsideARowLeavesTheNodesLinksClearedFromThere) {
+  for (const char* failing : {"parent_ar", "sub_ar"}) {
+    TARNodeList list;
+    MemoryReport seed({ReportRow("R", "1", "P0", "C0")});
+    list.MergeStatus(seed);
+    FailingFieldReport broken(ReportRow("R", "1", "P1", "C1"), failing);
+    EXPECT_THROW(list.MergeStatus(broken), std::runtime_error);
+    const TARNode& r = list.Items(0);
+    EXPECT_EQ(r.SubARs.Count(), 0) << failing;
+    if (std::string(failing) == "parent_ar") {
+      EXPECT_EQ(r.ParentARs.Count(), 0);
+    } else {
+      ASSERT_EQ(r.ParentARs.Count(), 1);
+      EXPECT_EQ(r.ParentARs.Items(0).Name, "P1");
+    }
+  }
 }
 
 }  // namespace
