@@ -19,28 +19,65 @@ void TARNodeList::ResolveLinks() {
     if (hint < nodes_.size() && nodes_[hint]->Name == link.Name) return link.ARIndex;
     return IndexOf(link.Name);
   };
-  for (auto& holder : nodes_) {
-    TARNode& node = *holder;
+  // A link's outcome depends on names only. When X's link to t is answered by
+  // t's entry naming X, that entry is answered by X's link in turn and names
+  // node X (names are unique), so it is settled here if t comes later, saving
+  // the visit back to X. Until t's walk it holds kSettled - X, below every
+  // value a walk leaves.
+  constexpr int32_t kSettled = -2;
+  const auto settled = [](TLinkNode& link) {
+    if (link.ARIndex > kSettled) return false;
+    link.ARIndex = kSettled - link.ARIndex;
+    return true;
+  };
+  const auto resolveNode = [&](size_t x) {
+    TARNode& node = *nodes_[x];
+    const int32_t self = static_cast<int32_t>(x);
     for (int32_t i = node.ParentARs.Count() - 1; i >= 0; --i) {
       TLinkNode& link = node.ParentARs.Items(i);
+      if (settled(link)) continue;
       const int32_t t = find(link);
       link.ARIndex = t;
       if (t < 0) continue;
-      if (nodes_[static_cast<size_t>(t)]->SubARs.IndexOf(node.Name) < 0) {
+      TLinkNodeList& children = nodes_[static_cast<size_t>(t)]->SubARs;
+      const int32_t back = children.IndexOf(node.Name);
+      if (back < 0) {
         link.ActiveCount = 0;
         node.ActiveCount = 0;
+      } else if (t > self) {
+        children.Items(back).ARIndex = kSettled - self;
       }
     }
     node.ParentARs.DeleteIf(unknown);
 
     for (int32_t i = node.SubARs.Count() - 1; i >= 0; --i) {
       TLinkNode& link = node.SubARs.Items(i);
+      if (settled(link)) continue;
       const int32_t t = find(link);
       link.ARIndex = t;
       if (t < 0) continue;
-      if (nodes_[static_cast<size_t>(t)]->ParentARs.IndexOf(node.Name) < 0) link.ActiveCount = 0;
+      TLinkNodeList& parents = nodes_[static_cast<size_t>(t)]->ParentARs;
+      const int32_t back = parents.IndexOf(node.Name);
+      if (back < 0) {
+        link.ActiveCount = 0;
+      } else if (t > self) {
+        parents.Items(back).ARIndex = kSettled - self;
+      }
     }
     node.SubARs.DeleteIf(unknown);
+  };
+  size_t x = 0;
+  try {
+    for (; x < nodes_.size(); ++x) resolveNode(x);
+  } catch (...) {
+    // Only an index rebuild after a deletion can throw; no mark may outlive
+    // the walk, so the later nodes' marks get the values they stand for.
+    for (; x < nodes_.size(); ++x) {
+      for (TLinkNodeList* links : {&nodes_[x]->ParentARs, &nodes_[x]->SubARs}) {
+        for (int32_t i = 0; i < links->Count(); ++i) settled(links->Items(i));
+      }
+    }
+    throw;
   }
 }
 

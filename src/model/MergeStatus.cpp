@@ -32,11 +32,21 @@ inline const char* ReadFlags(const char* p, const char* end, ParsedFlags& result
     result.Count += set;
   };
   for (size_t k = 0;; ++k) {
-    // Nearly every value in a report is one digit followed by a comma.
-    if (end - p >= 2 && p[1] == ',' && static_cast<unsigned char>(p[0] - '0') <= 9) {
-      record(k, p[0] != '0');
-      p += 2;
-      continue;
+    // Nearly every value in a report is one digit followed by a separator.
+    if (p != end && static_cast<unsigned char>(p[0] - '0') <= 9) {
+      if (end - p == 1) {
+        record(k, p[0] != '0');
+        return end;
+      }
+      if (p[1] == ',') {
+        record(k, p[0] != '0');
+        p += 2;
+        continue;
+      }
+      if (((p[1] == Stops) || ...)) {
+        record(k, p[0] != '0');
+        return p + 1;
+      }
     }
     const char* stop = p;
     while (stop != end && *stop != ',' && ((*stop != Stops) && ...)) ++stop;
