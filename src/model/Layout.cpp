@@ -47,6 +47,15 @@ void TARNodeList::PlaceOutsideNodes(const TRect& canvas) {
   const int64_t cy = (int64_t{canvas.Top} + canvas.Bottom) / 2;
   const int32_t n = ZOrder.Count();
   if (n == 0) return;
+  // After the first refresh every box is usually on the canvas. Looking at
+  // the records in memory order finds that without the stacking order's
+  // indirection; the slots on the circle need the stacking order only when
+  // some box has to move.
+  const auto onCanvas = [&canvas](const TRect& box) { return Meets(canvas, box); };
+  const bool allOnCanvas = std::all_of(nodes_.begin(), nodes_.end(), [&](const auto& node) {
+    return onCanvas(node->Rect) && node->SubASs.AllBoxes(onCanvas);
+  });
+  if (allOnCanvas) return;
   // Extended precision where the platform has it; pi rounded to nearest in it.
   const long double pi = 3.141592653589793238462643383279502884L;
   const long double radius = static_cast<long double>(r);

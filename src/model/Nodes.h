@@ -101,6 +101,14 @@ class TLinkNodeList {
 
   void DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const;
 
+  template <typename Pred>
+  bool AllBoxes(const Pred& pred) const {
+    for (const TLinkNode& item : items_) {
+      if (!pred(item.Rect)) return false;
+    }
+    return true;
+  }
+
  private:
   // Short lists are scanned; a map is kept only for longer ones.
   static constexpr size_t kScanLimit = 16;
