@@ -82,6 +82,22 @@ void ForEachPiece(std::string_view text, char separator, Visit visit) {
   }
 }
 
+// ParseNextASActive, inline for the merge, which reads one group per server.
+inline ParsedFlags TakeGroup(std::string_view& remaining) {
+  static constexpr std::string_view kEmptyGroup = ";";
+  // The end of the text closes the last group as a ";" would, so the merge
+  // can hand over the field without appending one.
+  ParsedFlags result;
+  const char* const end = remaining.data() + remaining.size();
+  const char* const stop = ReadFlags<';'>(remaining.data(), end, result);
+  if (stop == end || stop + 1 == end) {
+    remaining = kEmptyGroup;
+  } else {
+    remaining = std::string_view(stop + 1, static_cast<size_t>(end - stop - 1));
+  }
+  return result;
+}
+
 // The non-empty trimmed names of a comma-separated list, for Rebuild.
 auto NamesIn(std::string_view text) {
   return [text](auto visit) {
@@ -101,20 +117,7 @@ ParsedFlags ParseActiveFlags(std::string_view text) {
   return FlagsOf(text.data(), text.data() + last);
 }
 
-ParsedFlags ParseNextASActive(std::string_view& remaining) {
-  static constexpr std::string_view kEmptyGroup = ";";
-  // The end of the text closes the last group as a ";" would, so the merge
-  // can hand over the field without appending one.
-  ParsedFlags result;
-  const char* const end = remaining.data() + remaining.size();
-  const char* const stop = ReadFlags<';'>(remaining.data(), end, result);
-  if (stop == end || stop + 1 == end) {
-    remaining = kEmptyGroup;
-  } else {
-    remaining = std::string_view(stop + 1, static_cast<size_t>(end - stop - 1));
-  }
-  return result;
-}
+ParsedFlags ParseNextASActive(std::string_view& remaining) { return TakeGroup(remaining); }
 
 // The whole model's status is cleared before the rows are read. Every row
 // changes only its own node and that node's lists, and a reported node's
@@ -180,7 +183,7 @@ void TARNodeList::MergeStatus(ReportReader& report) {
       const std::string groups = report.FieldText("as_active");
       std::string_view remaining = groups;
       ForEachPiece(servers, ',', [&](std::string_view piece) {
-        const ParsedFlags server = ParseNextASActive(remaining);
+        const ParsedFlags server = TakeGroup(remaining);
         piece = TrimBlanks(piece);
         if (piece.empty()) return;
         const int32_t before = node.SubASs.Count();
