@@ -157,6 +157,16 @@ void TARNodeList::MergeStatus(ReportReader& report) {
         cleared.push_back(1);  // created by this row: nothing to clear
       }
       TARNode& node = *nodes_[static_cast<size_t>(p)];
+      // Reports list the nodes in the model's order, so the next row is most
+      // likely about the next node.
+      const size_t next = static_cast<size_t>(p) + 1;
+      if (next < nodes_.size()) {
+        const TARNode& soon = *nodes_[next];
+        soon.ParentARs.Prefetch();
+        soon.SubARs.Prefetch();
+        soon.SubASs.Prefetch();
+        if (next + 1 < nodes_.size()) __builtin_prefetch(nodes_[next + 1].get());
+      }
 
       // The node's links are rebuilt in place from the two fields; a field
       // that cannot be read leaves the links not yet rebuilt empty, as if

@@ -101,6 +101,14 @@ class TLinkNodeList {
 
   void DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const;
 
+  // Asks the processor to start loading the records, for a walk that will
+  // reach them soon: the lists of successive nodes lie apart in memory.
+  void Prefetch() const {
+    const char* begin = reinterpret_cast<const char*>(items_.data());
+    const char* end = reinterpret_cast<const char*>(items_.data() + items_.size());
+    for (const char* line = begin; line < end; line += 64) __builtin_prefetch(line);
+  }
+
   template <typename Pred>
   bool AllBoxes(const Pred& pred) const {
     for (const TLinkNode& item : items_) {
