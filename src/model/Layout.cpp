@@ -52,9 +52,13 @@ void TARNodeList::PlaceOutsideNodes(const TRect& canvas) {
   // indirection; the slots on the circle need the stacking order only when
   // some box has to move.
   const auto onCanvas = [&canvas](const TRect& box) { return Meets(canvas, box); };
-  const bool allOnCanvas = std::all_of(nodes_.begin(), nodes_.end(), [&](const auto& node) {
-    return onCanvas(node->Rect) && node->SubASs.AllBoxes(onCanvas);
-  });
+  bool allOnCanvas = true;
+  for (size_t i = 0; i < nodes_.size() && allOnCanvas; ++i) {
+    if (i + 1 < nodes_.size()) nodes_[i + 1]->SubASs.Prefetch();
+    if (i + 2 < nodes_.size()) __builtin_prefetch(nodes_[i + 2].get());
+    const TARNode& node = *nodes_[i];
+    allOnCanvas = onCanvas(node.Rect) && node.SubASs.AllBoxes(onCanvas);
+  }
   if (allOnCanvas) return;
   // Extended precision where the platform has it; pi rounded to nearest in it.
   const long double pi = 3.141592653589793238462643383279502884L;
