@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Canvas.h"
+#include "DiagramBuilders.h"
 #include "Nodes.h"
 #include "RasterCanvas.h"
 #include "RecordingCanvas.h"
@@ -17,8 +18,12 @@
 namespace topo {
 namespace {
 
+using test::AddAR;
+using test::AddAS;
+using test::AddParent;
 using test::CallKind;
 using test::DrawCall;
+using test::Flags;
 using test::RasterCanvas;
 using test::RecordingCanvas;
 using test::Segment;
@@ -26,31 +31,6 @@ using test::Segment;
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr TColor kOutline = Rgb(10, 20, 30);
-
-TActiveFlags Flags(int32_t running) {
-  TActiveFlags flags{};
-  for (int32_t i = 0; i < running && i < 10; ++i) flags[static_cast<size_t>(i)] = 1;
-  return flags;
-}
-
-int32_t AddAR(TARNodeList& list, const std::string& name, int32_t active, const TRect& box,
-              uint8_t notInBaseline = 0) {
-  const int32_t position = list.AddOrUpdateAR(name, active, Flags(active), notInBaseline);
-  list.Items(position).Rect = box;
-  return position;
-}
-
-// A parent link bound as link resolution would bind it.
-void AddParent(TARNodeList& list, int32_t child, const std::string& parent, int32_t active) {
-  const int32_t k = list.AddOrUpdateParentAR(child, parent, active, Flags(active), 0);
-  list.Items(child).ParentARs.Items(k).ARIndex = list.IndexOf(parent);
-}
-
-void AddAS(TARNodeList& list, int32_t ar, const std::string& name, int32_t active, const TRect& box,
-           uint8_t notInBaseline = 0) {
-  const int32_t k = list.AddOrUpdateSubAS(ar, name, active, Flags(active), notInBaseline);
-  list.Items(ar).SubASs.Items(k).Rect = box;
-}
 
 std::vector<CallKind> Kinds(const RecordingCanvas& canvas) {
   std::vector<CallKind> kinds;

@@ -9,6 +9,7 @@
 #include <string>
 #include <type_traits>
 
+#include "DiagramBuilders.h"
 #include "GdiCanvas.h"
 #include "Nodes.h"
 
@@ -23,6 +24,10 @@ struct DcDeleter {
   void operator()(HDC dc) const { DeleteDC(dc); }
 };
 using OwnedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+using test::AddAR;
+using test::AddAS;
+using test::AddParent;
+using test::Flags;
 using OwnedObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiObjectDeleter>;
 
 // A top-down 32-bit DIB selected into its own memory DC, white, with a
@@ -120,30 +125,6 @@ class MemoryCanvas {
   HGDIOBJ oldBrush_ = nullptr;
   HGDIOBJ oldFont_ = nullptr;
 };
-
-TActiveFlags Flags(int32_t running) {
-  TActiveFlags flags{};
-  for (int32_t i = 0; i < running && i < 10; ++i) flags[static_cast<size_t>(i)] = 1;
-  return flags;
-}
-
-int32_t AddAR(TARNodeList& list, const std::string& name, int32_t active, const TRect& box,
-              uint8_t notInBaseline = 0) {
-  const int32_t position = list.AddOrUpdateAR(name, active, Flags(active), notInBaseline);
-  list.Items(position).Rect = box;
-  return position;
-}
-
-void AddParent(TARNodeList& list, int32_t child, const std::string& parent, int32_t active) {
-  const int32_t k = list.AddOrUpdateParentAR(child, parent, active, Flags(active), 0);
-  list.Items(child).ParentARs.Items(k).ARIndex = list.IndexOf(parent);
-}
-
-void AddAS(TARNodeList& list, int32_t ar, const std::string& name, int32_t active, const TRect& box,
-           uint8_t notInBaseline = 0) {
-  const int32_t k = list.AddOrUpdateSubAS(ar, name, active, Flags(active), notInBaseline);
-  list.Items(ar).SubASs.Items(k).Rect = box;
-}
 
 uint8_t Draw(const TARNodeList& list, MemoryCanvas& target, bool displayLinks = true) {
   GdiCanvas canvas(target.Dc());
