@@ -1,19 +1,28 @@
 # make demo: the plug-in in the simulated host (headless under Xvfb it writes a screenshot).
-# make test: every test: native, sanitized, fuzzed, and the Windows build under Wine.
+# make test: every test: native, sanitized, fuzzed, and both Windows builds under Wine.
 # make bench: every benchmark, with one "ratio NAME VALUE GOAL" line per goal.
-# Each first runs scripts/setup.sh, which installs what is missing.
+# Each first runs scripts/setup.sh, which installs what is missing and decides
+# whether this machine runs 32-bit programs (build/win32-suites).
+#
+# The product is the i686 DLL in build/win32. The x86_64 build of the same
+# sources in build/win64 is the test build that runs under 64-bit Wine on every
+# machine; the i686 suites run too where 32-bit Wine can.
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 B := build
-export WINEPREFIX ?= $(CURDIR)/$(B)/wineprefix
-export WINEARCH := win32
 export WINEDEBUG ?= -all
-export WINEDLLOVERRIDES := mscoree,mshtml=
 FUZZ_SECONDS ?= 30
 SCREENSHOT ?= out/demo.png
+XVFB := xvfb-run -a -s '-screen 0 1280x1024x24'
+CTEST_FLAGS := --output-on-failure --timeout 600
+# "run" or "skip: REASON", written by setup.
+WIN32_VERDICT = $(shell cat $(B)/win32-suites 2>/dev/null || echo 'skip: no set-up verdict')
+# The Windows build that runs here: 32 where 32-bit Wine runs, else 64.
+RUN_BITS = $(if $(filter run,$(WIN32_VERDICT)),32,64)
 
-.PHONY: setup native asan fuzz win32 test test-native test-asan test-fuzz test-win32 bench demo format clean
+.PHONY: setup native asan fuzz win32 win64 test test-native test-asan test-fuzz test-win32 \
+        test-win64 bench demo format clean
 
 setup:
 	@bash scripts/setup.sh
@@ -31,11 +40,12 @@ fuzz: setup
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(B)/fuzz -j $(JOBS)
 
-win32: setup
-	cmake -S . -B $(B)/win32 -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+# win32: the product (i686); win64: the same sources for 64-bit Wine.
+win32 win64: setup
+	cmake -S . -B $(B)/$@ -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-$(if $(filter win32,$@),i686,x86_64).cmake \
 	  -DTOPO_NATIVE_BUILD=$(CURDIR)/$(B)/native >/dev/null
-	cmake --build $(B)/win32 -j $(JOBS)
+	cmake --build $(B)/$@ -j $(JOBS)
 
 test-native: native
 	ctest --test-dir $(B)/native --output-on-failure
@@ -46,29 +56,48 @@ test-asan: asan
 test-fuzz: fuzz
 	bash fuzz/run.sh $(B)/fuzz $(FUZZ_SECONDS)
 
-test-win32: native win32
-	xvfb-run -a -s '-screen 0 1280x1024x24' ctest --test-dir $(B)/win32 --output-on-failure
+test-win64: native win64
+	$(XVFB) bash scripts/wine-run.sh 64 ctest --test-dir $(B)/win64 $(CTEST_FLAGS)
 
-test: test-native test-asan test-fuzz test-win32
+# The product DLL's static checks run on every machine; the rest needs 32-bit Wine.
+test-win32: native win32
+	@if [ "$(WIN32_VERDICT)" = run ]; then \
+	  $(XVFB) bash scripts/wine-run.sh 32 ctest --test-dir $(B)/win32 $(CTEST_FLAGS); \
+	else \
+	  ctest --test-dir $(B)/win32 -L static $(CTEST_FLAGS); \
+	fi
+
+test: test-native test-asan test-fuzz test-win64 test-win32
+	@echo "win64 suites: ran"
+	@if [ "$(WIN32_VERDICT)" = run ]; then echo "win32 suites: ran"; \
+	 else echo "win32 suites: skipped ($(patsubst skip: %,%,$(WIN32_VERDICT))); product DLL checked statically"; fi
 	@echo "make test: every suite passed"
 
 bench: setup
 	cmake -S . -B $(B)/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(B)/bench -j $(JOBS)
 	bash bench/win32/fetch-benchmark.sh $(CURDIR)/$(B)/deps/benchmark
-	cmake -S . -B $(B)/bench-win32 -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake -DTOPO_BENCH_WIN32=ON \
-	  -DTOPO_BENCHMARK_SOURCE=$(CURDIR)/$(B)/deps/benchmark >/dev/null
-	cmake --build $(B)/bench-win32 -j $(JOBS) --target bench_win32
-	bash bench/run.sh $(B)/bench $(B)/bench-win32
+	$(MAKE) --no-print-directory bench-win$(RUN_BITS)
+	$(XVFB) bash scripts/wine-run.sh $(RUN_BITS) bash bench/run.sh $(B)/bench $(B)/bench-win$(RUN_BITS)
 
-demo: win32
+bench-win32 bench-win64:
+	cmake -S . -B $(B)/$@ -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-$(if $(filter bench-win32,$@),i686,x86_64).cmake \
+	  -DTOPO_BENCH_WIN32=ON -DTOPO_BENCHMARK_SOURCE=$(CURDIR)/$(B)/deps/benchmark >/dev/null
+	cmake --build $(B)/$@ -j $(JOBS) --target bench_win32
+
+# The demo runs the build this machine can run: the product where it can.
+demo: setup
+	@$(MAKE) --no-print-directory win$(RUN_BITS)
 	@mkdir -p out
+	@echo "demo: the win$(RUN_BITS) build"
 	@if [ -n "$$DISPLAY" ]; then \
-	  wine $(B)/win32/bin/arhost.exe $(B)/win32/bin/topo.dll --scenario host/scenarios/demo.txt; \
+	  bash scripts/wine-run.sh $(RUN_BITS) wine $(B)/win$(RUN_BITS)/bin/arhost.exe \
+	    $(B)/win$(RUN_BITS)/bin/topo.dll --scenario host/scenarios/demo.txt; \
 	else \
-	  xvfb-run -a -s '-screen 0 1280x1024x24' wine $(B)/win32/bin/arhost.exe $(B)/win32/bin/topo.dll \
-	    --scenario host/scenarios/demo.txt --screenshot $(SCREENSHOT) --after 8 && \
+	  $(XVFB) bash scripts/wine-run.sh $(RUN_BITS) wine $(B)/win$(RUN_BITS)/bin/arhost.exe \
+	    $(B)/win$(RUN_BITS)/bin/topo.dll --scenario host/scenarios/demo.txt \
+	    --screenshot $(SCREENSHOT) --after 8 && \
 	  echo "demo: screenshot written to $(SCREENSHOT)"; \
 	fi
 
@@ -76,4 +105,5 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(B)/native $(B)/asan $(B)/fuzz $(B)/win32 $(B)/bench $(B)/bench-win32
+	rm -rf $(B)/native $(B)/asan $(B)/fuzz $(B)/win32 $(B)/win64 $(B)/bench $(B)/bench-win32 \
+	  $(B)/bench-win64

@@ -1,6 +1,6 @@
-# Cross-compiles for 32-bit Windows with the POSIX-threads variant of mingw-w64
-# (the win32-threads variant has no std::mutex, which GoogleTest needs). Tests
-# run under Wine.
+# Cross-compiles the product, the 32-bit DLL, and its tests with the POSIX-threads
+# variant of mingw-w64 (the win32-threads variant has no std::mutex, which
+# GoogleTest needs). Tests run under 32-bit Wine where the machine can run it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
@@ -10,6 +10,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
