@@ -83,6 +83,8 @@ make_prefix() {
         /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
     done
     timeout 120 "$server" -w
+    # Wine does not find its own Marlett font here, and caption buttons need it.
+    cp /usr/share/wine/fonts/marlett.ttf "$dir/drive_c/windows/Fonts/"
     [ -f "$dir/system.reg" ] && [ -f "$dir/user.reg" ]
   ) || {
     rm -rf "$dir"

@@ -25,6 +25,10 @@ export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 "$server" -p
 trap '"$server" -k 2>/dev/null || true' EXIT
+# Wine's own services start with the first program and live as long as the
+# server; started here with their output to /dev/null, they do not hold open
+# the output of the command (ctest would wait for them to close it).
+"$TOPO_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 if [ "${1:-}" = wine ]; then
   shift
   "$TOPO_WINE" "$@"
