@@ -169,7 +169,9 @@ int main(int argc, char** argv) {
   const double refresh1k = time("BM_Refresh/1000");
   const double refresh100k = time("BM_Refresh/100000");
   if (floor10k > 0 && refresh10k > 0) {
-    std::cout << "ratio refresh_vs_floor_10k " << refresh10k / floor10k << " 3\n";
+    // For information only: the in-memory parse is not what the operator
+    // waits for; the refresh through the host's unpacker has the goal.
+    std::cout << "info refresh_vs_floor_10k " << refresh10k / floor10k << "\n";
   }
   if (refresh1k > 0 && refresh100k > 0) {
     std::cout << "ratio per_node_growth_1k_to_100k " << (refresh100k / 100000) / (refresh1k / 1000)

@@ -59,7 +59,16 @@ ARCom::Pending ARCom::Answer(const Packet& request) {
   }
   switch (function_) {
     case kFnTopology:
-      out.answer = network_.TopologyReport();
+      // A large network's report costs more to build than the plug-in takes
+      // to read it: build it again only when the network has changed.
+      if (!topology_ || topologyVersion_ != network_.Version()) {
+        Packet report = network_.TopologyReport();
+        topologyRows_ = report.rows.size();
+        topology_ = std::make_shared<const std::vector<uint8_t>>(EncodePacket(report));
+        topologyVersion_ = network_.Version();
+      }
+      out.encoded = topology_;
+      out.encodedRows = topologyRows_;
       return out;
     case kFnStart:
     case kFnStop:
@@ -106,7 +115,7 @@ HRESULT ARCom::SendPacket(VARIANT packet, LONG, VARIANT* packetId) {
     record.request = std::move(request);
     record.errorNo = answer.errorNo;
     record.returnCode = answer.answer.returnCode;
-    record.answerRows = answer.answer.rows.size();
+    record.answerRows = answer.encoded ? answer.encodedRows : answer.answer.rows.size();
     Log(record);
     requests_.push_back(std::move(record));
 
@@ -130,7 +139,8 @@ HRESULT ARCom::ReceiveAnswer(LONG packetId, LONG, VARIANT* answer) {
     Pending p = std::move(it->second);
     pending_.erase(it);
     errorNo_ = p.errorNo;
-    return PacketToVariant(p.answer, answer);
+    return p.encoded ? EncodedPacketToVariant(*p.encoded, answer)
+                     : PacketToVariant(p.answer, answer);
   });
 }
 

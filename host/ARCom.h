@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,12 +88,18 @@ class ARCom : public ComObject<ARCom, topo::host::IARCom> {
   struct Pending {
     Packet answer;
     LONG errorNo = 0;
+    // Set instead of answer for a topology report: the shared encoded bytes.
+    std::shared_ptr<const std::vector<uint8_t>> encoded;
+    size_t encodedRows = 0;
   };
   Pending Answer(const Packet& request);
   void Log(const RequestRecord& r) const;
 
   Network network_;
   std::function<double()> clock_;
+  std::shared_ptr<const std::vector<uint8_t>> topology_;
+  uint64_t topologyVersion_ = 0;
+  size_t topologyRows_ = 0;
   std::wstring logPath_;
   LONG function_ = 0;
   bool functionSet_ = false;

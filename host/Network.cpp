@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <map>
 #include <sstream>
 
 namespace arhost {
@@ -371,6 +372,7 @@ bool Network::Reports(const ArNode& child, const std::wstring& parent) const {
 }
 
 void Network::Apply(const ScenarioEvent& e) {
+  ++version_;
   switch (e.kind) {
     case ScenarioEvent::kDie:
     case ScenarioEvent::kStart: {
@@ -407,7 +409,15 @@ void Network::AdvanceTo(double seconds) {
 Packet Network::TopologyReport() const {
   Packet p;
   p.fields = {L"ar", L"ar_active", L"parent_ar", L"sub_ar", L"sub_as", L"as_active"};
+  // Children by parent, gathered in one pass: asking Children() per node
+  // would make a report of a large network quadratic.
+  std::map<std::wstring, std::vector<std::wstring>> children;
+  for (const auto& n : nodes_)
+    for (const auto& parent : n.parents) children[parent].push_back(n.name);
+  static const std::vector<std::wstring> kNone;
   for (const auto& n : nodes_) {
+    auto found = children.find(n.name);
+    const std::vector<std::wstring>& mine = found == children.end() ? kNone : found->second;
     std::vector<std::wstring> parents, servers, groups;
     for (const auto& parent : n.parents)
       if (Reports(n, parent)) parents.push_back(parent);
@@ -416,8 +426,7 @@ Packet Network::TopologyReport() const {
       groups.push_back(FlagsText(s.up));
     }
     p.rows.push_back({Text(n.name), Text(FlagsText(n.up)), Text(Join(parents, L",")),
-                      Text(Join(Children(n.name), L",")), Text(Join(servers, L",")),
-                      Text(Join(groups, L";"))});
+                      Text(Join(mine, L",")), Text(Join(servers, L",")), Text(Join(groups, L";"))});
   }
   return p;
 }
@@ -444,6 +453,7 @@ const Instances* Network::Target(int32_t addressKind, const std::wstring& addres
 
 ControlReply Network::Control(int32_t function, const std::vector<Value>& values,
                               int32_t addressKind, const std::wstring& address) {
+  ++version_;
   int adminInstance = 0;
   const ArNode* adminAr = nullptr;
   const AsNode* adminAs = nullptr;

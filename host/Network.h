@@ -107,6 +107,8 @@ class Network {
   const std::wstring& AdminAR() const { return adminAr_; }
   const std::wstring& AdminAS() const { return adminAs_; }
   const std::vector<ArNode>& Nodes() const { return nodes_; }
+  // Changes whenever an event or a command may have changed what a report shows.
+  uint64_t Version() const { return version_; }
 
   // One row per AR node: "ar", "ar_active", "parent_ar", "sub_ar", "sub_as", "as_active".
   Packet TopologyReport() const;
@@ -137,6 +139,7 @@ class Network {
   std::wstring adminAr_, adminAs_;
   bool reachable_ = true;
   double now_ = 0;
+  uint64_t version_ = 0;
 };
 
 std::wstring WideFromUtf8(const std::string& text);

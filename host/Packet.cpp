@@ -377,9 +377,12 @@ std::optional<Packet> DecodePacket(const uint8_t* data, size_t size) {
 }
 
 HRESULT PacketToVariant(const Packet& packet, VARIANT* out) {
+  return EncodedPacketToVariant(EncodePacket(packet), out);
+}
+
+HRESULT EncodedPacketToVariant(const std::vector<uint8_t>& bytes, VARIANT* out) {
   if (!out) return E_POINTER;
   VariantInit(out);
-  std::vector<uint8_t> bytes = EncodePacket(packet);
   SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
   if (!array) return E_OUTOFMEMORY;
   void* data = nullptr;

@@ -47,6 +47,8 @@ std::optional<Packet> DecodePacket(const uint8_t* data, size_t size);
 
 // The VARIANT form. PacketFromVariant accepts the byte array directly or by reference.
 HRESULT PacketToVariant(const Packet& packet, VARIANT* out);
+// The VARIANT form of a packet already encoded by EncodePacket.
+HRESULT EncodedPacketToVariant(const std::vector<uint8_t>& bytes, VARIANT* out);
 HRESULT PacketFromVariant(const VARIANT& in, Packet* out);
 
 // An answer that carries only a message: field "error_info", one row.

@@ -1,0 +1,149 @@
+// What one refresh costs the operator: the topology request through the
+// simulated host's ARCom, then the answer merged through the real unpacker
+// COM object, links resolved and new nodes placed. The floor reads every field
+// of every row of the same answer through the same unpacker, which any
+// refresh must do; the ratio is what the model's own work adds on top.
+#include <benchmark/benchmark.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ARCom.h"
+#include "Network.h"
+#include "Packet.h"
+#include "StatusRefresh.h"
+#include "UnpackerReportReader.h"
+#include "Variant.h"
+
+namespace {
+
+using topo::win32::ComPtr;
+using topo::win32::Variant;
+
+constexpr int kServersPerNode = 10;
+const char* const kFields[] = {"ar", "ar_active", "parent_ar", "sub_ar", "sub_as", "as_active"};
+
+// A tree of AR nodes, four children each, ten servers under every node, some
+// instances down so that both colours and dotted links occur.
+std::string Scenario(int nodes) {
+  std::string s;
+  for (int i = 0; i < nodes; ++i) {
+    s += "ar AR" + std::to_string(i);
+    if (i > 0) s += " parent=AR" + std::to_string((i - 1) / 4);
+    s += i % 7 == 3 ? "\n" : " up=0,1\n";
+    for (int k = 0; k < kServersPerNode; ++k) {
+      s += "as S" + std::to_string(i) + "_" + std::to_string(k) + " ar=AR" + std::to_string(i) +
+           (k % 5 == 4 ? "\n" : " up=0\n");
+    }
+  }
+  return s;
+}
+
+struct World : topo::window::RefreshServices {
+  explicit World(int nodes)
+      : arCom(new arhost::ARCom(
+            arhost::Network::Parse(Scenario(nodes)), [] { return 0.0; }, L"")),
+        packer(arhost::CreatePacker()),
+        unpacker(arhost::CreateUnpacker()) {}
+  topo::host::IARCom* ARCom() override { return arCom.Get(); }
+  topo::host::IPackerDisp* Packer() override { return packer.Get(); }
+  topo::host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
+
+  ComPtr<arhost::ARCom> arCom;
+  ComPtr<topo::host::IPackerDisp> packer;
+  ComPtr<topo::host::IUnpackerDisp> unpacker;
+  topo::TARNodeList model;
+  Variant answer;  // one answer, kept for the floor
+};
+
+const topo::TRect kCanvas{0, 0, 2000, 2000};
+std::map<int, std::unique_ptr<World>> worlds;
+
+World& WorldOf(int nodes) {
+  auto& w = worlds[nodes];
+  if (!w) {
+    w = std::make_unique<World>(nodes);
+    // The first refresh adds every node; the benchmark measures the steady state.
+    topo::window::RequestAndMerge(*w, w->model, kCanvas);
+    Variant request;
+    w->packer->BeginPack();
+    w->packer->EndPack();
+    w->packer->GetPacket(request.Put());
+    w->arCom->SetFunction(arhost::kFnTopology, nullptr);
+    Variant packetId;
+    w->arCom->SendPacket(request.Get(), 2000, packetId.Put());
+    w->arCom->ReceiveAnswer(packetId.Get().vt == VT_I4 ? packetId.Get().lVal : 0, 2000,
+                            w->answer.Put());
+  }
+  return *w;
+}
+
+void Refresh(benchmark::State& state) {
+  World& w = WorldOf(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    if (!topo::window::RequestAndMerge(w, w.model, kCanvas)) state.SkipWithError("refused");
+  }
+  state.counters["nodes"] = w.model.Count();
+}
+
+void Floor(benchmark::State& state) {
+  World& w = WorldOf(static_cast<int>(state.range(0)));
+  size_t bytes = 0;
+  for (auto _ : state) {
+    w.unpacker->Open(w.answer.Get());
+    topo::win32::UnpackerReportReader report(w.unpacker.Get());
+    for (; !report.Eof(); report.Next()) {
+      for (const char* name : kFields) bytes += report.FieldText(name).size();
+    }
+  }
+  benchmark::DoNotOptimize(bytes);
+}
+
+class Collector : public benchmark::ConsoleReporter {
+ public:
+  Collector() : ConsoleReporter(OO_Tabular) {}
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedCPUTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> medians;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  benchmark::Initialize(&argc, argv);
+  for (auto* b : {benchmark::RegisterBenchmark("refresh_com", Refresh),
+                  benchmark::RegisterBenchmark("floor_unpacker_reads", Floor)}) {
+    b->Arg(1000)
+        ->Arg(10000)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+  }
+  Collector collector;
+  benchmark::RunSpecifiedBenchmarks(&collector);
+  benchmark::Shutdown();
+  for (const char* n : {"1000", "10000"}) {
+    const double refresh = collector.medians[std::string("refresh_com/") + n];
+    const double floor = collector.medians[std::string("floor_unpacker_reads/") + n];
+    if (refresh <= 0 || floor <= 0) {
+      std::fprintf(stderr, "bench_refresh_com: a benchmark did not run\n");
+      return 1;
+    }
+    std::printf("ratio refresh_com_%s %.2f 1.15\n", std::string(n) == "1000" ? "1k" : "10k",
+                refresh / floor);
+  }
+  worlds.clear();
+  CoUninitialize();
+  return 0;
+}

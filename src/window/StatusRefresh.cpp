@@ -1,0 +1,49 @@
+// The request carries one field, "i" = 0, under the topology report function
+// and names no destination; the answer's rows are read by the merge.
+#include "StatusRefresh.h"
+
+#include "BStr.h"
+#include "CheckedCall.h"
+#include "UnpackerReportReader.h"
+#include "Variant.h"
+
+namespace topo::window {
+
+using win32::Check;
+
+bool RequestAndMerge(RefreshServices& services, TARNodeList& model, const TRect& canvas) {
+  host::IARCom* arCom = services.ARCom();
+  if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
+  Check(arCom->SetFunction(kTopologyReportFunction, nullptr), "SetFunction");
+  Check(arCom->SetRequestMode(kTopologyRequestMode), "SetRequestMode");
+
+  host::IPackerDisp* packer = services.Packer();
+  Check(packer->BeginPack(), "BeginPack");
+  win32::BStr field(L"i");
+  Check(packer->AddField(field.Get()), "AddField");
+  Check(packer->AddValue(win32::Variant::Int32(0).Get()), "AddValue");
+  Check(packer->EndPack(), "EndPack");
+  win32::Variant packet;
+  Check(packer->GetPacket(packet.Put()), "GetPacket");
+
+  win32::Variant packetId;
+  Check(arCom->SendPacket(packet.Get(), kRefreshTimeout, packetId.Put()), "SendPacket");
+  win32::Variant id;
+  Check(VariantChangeType(id.Put(), const_cast<VARIANT*>(&packetId.Get()), 0, VT_I4),
+        "SendPacket (packet id)");
+  win32::Variant answer;
+  Check(arCom->ReceiveAnswer(id.Get().lVal, kRefreshTimeout, answer.Put()), "ReceiveAnswer");
+  LONG errorNo = 0;
+  Check(arCom->GetErrorNo(&errorNo), "GetErrorNo");
+  if (errorNo != 0) return false;
+
+  host::IUnpackerDisp* unpacker = services.Unpacker();
+  Check(unpacker->Open(answer.Get()), "Open");
+  win32::UnpackerReportReader report(unpacker);
+  model.MergeStatus(report);
+  model.ResolveLinks();
+  model.PlaceOutsideNodes(canvas);
+  return true;
+}
+
+}  // namespace topo::window
