@@ -8,7 +8,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
+#include <type_traits>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,6 +49,12 @@ struct TEventSink {
   Entry* Interface;
   TBizFormBase* Owner;
 };
+// The host calls through Interface: the table must come first, one pointer an
+// entry with no padding, whatever the pointer size.
+static_assert(std::is_standard_layout_v<TEventSink>);
+static_assert(offsetof(TEventSink, Table) == 0);
+static_assert(offsetof(TEventSink, Interface) == 13 * sizeof(void*));
+static_assert(offsetof(TEventSink, Owner) == 14 * sizeof(void*));
 
 class TBizFormBase {
  public:
