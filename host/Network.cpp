@@ -269,7 +269,12 @@ Network Network::Parse(const std::string& utf8) {
       e.at = std::wcstod(t[1].c_str(), &end);
       if (*end || e.at < 0) p.Fail("\"" + Utf8FromWide(t[1]) + "\" is not a time in seconds");
       const std::wstring& what = t[2];
-      if (what == L"die" || what == L"start") {
+      if (what == L"appear") {
+        if (t.size() != 5 || (t[3] != L"ar" && t[3] != L"as")) p.Fail("appear needs ar|as NAME");
+        e.kind = ScenarioEvent::kAppear;
+        e.server = t[3] == L"as";
+        e.name = p.Name(t[4]);
+      } else if (what == L"die" || what == L"start") {
         if (t.size() != 6 || (t[3] != L"ar" && t[3] != L"as"))
           p.Fail(Utf8FromWide(what) + " needs ar|as NAME INSTANCE");
         e.kind = what == L"die" ? ScenarioEvent::kDie : ScenarioEvent::kStart;
@@ -323,9 +328,12 @@ Network Network::Parse(const std::string& utf8) {
   }
 
   for (const auto& e : net.events_) {
-    if (e.kind == ScenarioEvent::kDie || e.kind == ScenarioEvent::kStart) {
-      bool found = e.server ? net.FindAS(e.name) != nullptr : net.FindAR(e.name) != nullptr;
-      if (!found) throw ScenarioError(e.line, "unknown node \"" + Utf8FromWide(e.name) + "\"");
+    if (e.kind == ScenarioEvent::kDie || e.kind == ScenarioEvent::kStart ||
+        e.kind == ScenarioEvent::kAppear) {
+      AsNode* as = e.server ? net.FindAS(e.name) : nullptr;
+      ArNode* ar = e.server ? nullptr : net.FindAR(e.name);
+      if (!as && !ar) throw ScenarioError(e.line, "unknown node \"" + Utf8FromWide(e.name) + "\"");
+      if (e.kind == ScenarioEvent::kAppear) (as ? as->present : ar->present) = false;
     } else if (e.kind == ScenarioEvent::kBreak || e.kind == ScenarioEvent::kMend) {
       const ArNode* child = net.FindAR(e.child);
       if (!child ||
@@ -397,6 +405,13 @@ void Network::Apply(const ScenarioEvent& e) {
     case ScenarioEvent::kReachable:
       reachable_ = true;
       break;
+    case ScenarioEvent::kAppear:
+      if (e.server) {
+        if (AsNode* s = FindAS(e.name)) s->present = true;
+      } else if (ArNode* a = FindAR(e.name)) {
+        a->present = true;
+      }
+      break;
   }
 }
 
@@ -413,15 +428,20 @@ Packet Network::TopologyReport() const {
   // would make a report of a large network quadratic.
   std::map<std::wstring, std::vector<std::wstring>> children;
   for (const auto& n : nodes_)
-    for (const auto& parent : n.parents) children[parent].push_back(n.name);
+    if (n.present)
+      for (const auto& parent : n.parents) children[parent].push_back(n.name);
   static const std::vector<std::wstring> kNone;
   for (const auto& n : nodes_) {
+    if (!n.present) continue;
     auto found = children.find(n.name);
     const std::vector<std::wstring>& mine = found == children.end() ? kNone : found->second;
     std::vector<std::wstring> parents, servers, groups;
-    for (const auto& parent : n.parents)
-      if (Reports(n, parent)) parents.push_back(parent);
+    for (const auto& parent : n.parents) {
+      const ArNode* known = FindAR(parent);
+      if (Reports(n, parent) && known && known->present) parents.push_back(parent);
+    }
     for (const auto& s : n.servers) {
+      if (!s.present) continue;
       servers.push_back(s.name);
       groups.push_back(FlagsText(s.up));
     }
@@ -441,10 +461,10 @@ const Instances* Network::Target(int32_t addressKind, const std::wstring& addres
   *instance = static_cast<int>(n);
   *ar = FindAR(parts[0]);
   *as = nullptr;
-  if (!*ar) return nullptr;
+  if (!*ar || !(*ar)->present) return nullptr;
   if (want == 2) return &(*ar)->up;
   for (const auto& s : (*ar)->servers)
-    if (s.name == parts[1]) {
+    if (s.name == parts[1] && s.present) {
       *as = &s;
       return &s.up;
     }

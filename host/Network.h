@@ -17,6 +17,8 @@
 //   at SECONDS start ar|as NAME N    instance N starts running
 //   at SECONDS break PARENT CHILD    the child no longer reports its parent
 //   at SECONDS mend PARENT CHILD     ... and reports it again
+//   at SECONDS appear ar|as NAME     the node, declared as usual, is unknown
+//                                    to the network until then
 //   at SECONDS unreachable           every request fails from then on
 //   at SECONDS reachable             requests are answered again
 // Seconds count from the moment the host shows the plug-in window. Names may
@@ -59,6 +61,7 @@ struct AsNode {
   std::wstring name;
   Instances up{};
   std::wstring password;
+  bool present = true;  // false until its appear event
 };
 
 struct ArNode {
@@ -67,14 +70,15 @@ struct ArNode {
   Instances up{};
   std::wstring password;
   std::vector<AsNode> servers;
+  bool present = true;  // false until its appear event
 };
 
 struct ScenarioEvent {
-  enum Kind { kDie, kStart, kBreak, kMend, kUnreachable, kReachable };
+  enum Kind { kDie, kStart, kBreak, kMend, kUnreachable, kReachable, kAppear };
   double at = 0;
   Kind kind = kDie;
-  bool server = false;  // die/start: an AS node rather than an AR node
-  std::wstring name;    // die/start: the node; break/mend: the parent
+  bool server = false;  // die/start/appear: an AS node rather than an AR node
+  std::wstring name;    // die/start/appear: the node; break/mend: the parent
   std::wstring child;   // break/mend
   int instance = 0;
   int line = 0;

@@ -97,7 +97,11 @@ TEST(HostNetwork, EventsApplyInTimeOrder) {
                              "at 3 break R0 R1\n"
                              "at 8 unreachable\n"
                              "at 9 reachable\n"
-                             "at 9 mend R0 R1\n");
+                             "at 9 mend R0 R1\n"
+                             "ar R2 parent=R1\n"
+                             "as S3 ar=R1\n"
+                             "at 6 appear ar R2\n"
+                             "at 6 appear as S3\n");
   n.AdvanceTo(2.9);
   EXPECT_EQ(L"R0", Row(n.TopologyReport(), 1)[2]);
   n.AdvanceTo(3);
@@ -105,8 +109,16 @@ TEST(HostNetwork, EventsApplyInTimeOrder) {
   EXPECT_EQ(L"", Row(n.TopologyReport(), 1)[2]);
   EXPECT_EQ(L"R1", Row(n.TopologyReport(), 0)[3]);
   EXPECT_EQ(L"1,0,1,0,0,0,0,0,0,0", Row(n.TopologyReport(), 1)[1]);
+  // A node that has not appeared yet is in no row and no list.
+  EXPECT_EQ(2u, n.TopologyReport().rows.size());
+  EXPECT_EQ(L"S1,S2", Row(n.TopologyReport(), 1)[4]);
+  EXPECT_EQ(L"", Row(n.TopologyReport(), 1)[3]);
   n.AdvanceTo(7);
   EXPECT_EQ(L"1,0,0,0,0,0,0,0,0,0", Row(n.TopologyReport(), 1)[1]);
+  ASSERT_EQ(3u, n.TopologyReport().rows.size());
+  EXPECT_EQ(L"R1", Row(n.TopologyReport(), 2)[2]);
+  EXPECT_EQ(L"R2", Row(n.TopologyReport(), 1)[3]);
+  EXPECT_EQ(L"S1,S2,S3", Row(n.TopologyReport(), 1)[4]);
   EXPECT_TRUE(n.Reachable());
   n.AdvanceTo(8.5);
   EXPECT_FALSE(n.Reachable());
