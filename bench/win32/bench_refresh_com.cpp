@@ -14,9 +14,9 @@
 #include "ARCom.h"
 #include "Network.h"
 #include "Packet.h"
-#include "StatusRefresh.h"
-#include "UnpackerReportReader.h"
-#include "Variant.h"
+#include "window/StatusRefresh.h"
+#include "win32/UnpackerReportReader.h"
+#include "win32/Variant.h"
 
 namespace {
 

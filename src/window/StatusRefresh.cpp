@@ -1,11 +1,11 @@
 // The request carries one field, "i" = 0, under the topology report function
 // and names no destination; the answer's rows are read by the merge.
-#include "StatusRefresh.h"
+#include "window/StatusRefresh.h"
 
-#include "BStr.h"
-#include "CheckedCall.h"
-#include "UnpackerReportReader.h"
-#include "Variant.h"
+#include "win32/BStr.h"
+#include "win32/CheckedCall.h"
+#include "win32/UnpackerReportReader.h"
+#include "win32/Variant.h"
 
 namespace topo::window {
 

@@ -4,7 +4,7 @@
 // can be exercised and measured without one; the window adds the alarms.
 #pragma once
 
-#include "HostInterfaces.h"
+#include "abi/HostInterfaces.h"
 #include "Nodes.h"
 
 namespace topo::window {

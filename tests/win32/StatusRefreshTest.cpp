@@ -6,7 +6,7 @@
 
 #include "ARCom.h"
 #include "Packet.h"
-#include "StatusRefresh.h"
+#include "window/StatusRefresh.h"
 
 namespace {
 
