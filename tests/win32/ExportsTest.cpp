@@ -33,11 +33,14 @@ std::wstring Caption(HWND w) {
   return text;
 }
 
-SIZE ClientSize(HWND w) {
+SIZE OuterSize(HWND w) {
   RECT r{};
-  GetClientRect(w, &r);
-  return {r.right, r.bottom};
+  GetWindowRect(w, &r);
+  return {r.right - r.left, r.bottom - r.top};
 }
+
+// The plug-in's own topology window caption, "拓扑图".
+constexpr const wchar_t* kOwnCaption = L"\x62D3\x6251\x56FE";
 
 // How many times a file is mapped into this process: a resource file loaded
 // as data shows up here, and disappears once released.
@@ -83,6 +86,13 @@ class ExportsTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(devInfo_ && init_ && uninit_ && entry_) << "an export is missing";
     host_.Offer(L"ARCom", &arCom_);
+    // What the topology window reads when it attaches; no baseline file.
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    memConfig_.personalDataDir = std::wstring(dir) + L"topo-exports-test\\";
+    host_.Offer(L"MemConfig", &memConfig_);
+    host_.Offer(L"PersonalData", &personal_);
+    host_.Offer(L"TempData", &temp_);
   }
   void TearDown() override {
     // Unbalanced calls are harmless: this brings the count back to 0 whatever
@@ -101,6 +111,8 @@ class ExportsTest : public testing::Test {
   TestWindow notify_{false, L"notify"};
   FakeAppFrame host_;
   FakeARCom arCom_;
+  FakeMemConfig memConfig_;
+  FakeDataContainer personal_, temp_;
 };
 
 HMODULE ExportsTest::dll_ = nullptr;
@@ -142,10 +154,9 @@ TEST_F(ExportsTest, CreatedWindowIsAHiddenChildUntilShown) {
   EXPECT_TRUE(GetWindowLongW(w, GWL_STYLE) & WS_CHILD)
       << "style " << std::hex << GetWindowLongW(w, GWL_STYLE);
   EXPECT_FALSE(IsWindowVisible(w)) << "visible before the show request";
-  EXPECT_EQ(Caption(w), L"BizFormBase");
-  SIZE client = ClientSize(w);
-  EXPECT_EQ(client.cx, 459);
-  EXPECT_EQ(client.cy, 310);
+  EXPECT_EQ(Caption(w), kOwnCaption);
+  EXPECT_EQ(OuterSize(w).cx, 786);
+  EXPECT_EQ(OuterSize(w).cy, 480);
   EXPECT_EQ(host_.Refs(), 1) << "the window keeps one reference to the host frame";
 
   EXPECT_EQ(entry_(3101, nullptr, nullptr, nullptr, 1), nullptr) << "a show request returns 0";
@@ -182,13 +193,13 @@ TEST_F(ExportsTest, ResourceFileReplacesLayoutWhileInitialised) {
   EXPECT_EQ(MappingsOf(L"topo_testres.dll"), 1);
   HWND redirected = Create();
   ASSERT_NE(redirected, nullptr);
-  EXPECT_EQ(Caption(redirected), L"Redirected base");
-  EXPECT_EQ(ClientSize(redirected).cx, 300);
+  EXPECT_EQ(Caption(redirected), L"Redirected main");
+  EXPECT_EQ(OuterSize(redirected).cx, 600);
   uninit_();
   EXPECT_EQ(MappingsOf(L"topo_testres.dll"), 0) << "the resource file stayed loaded";
   HWND own = Create();
   ASSERT_NE(own, nullptr);
-  EXPECT_EQ(Caption(own), L"BizFormBase");
+  EXPECT_EQ(Caption(own), kOwnCaption);
   DestroyWindow(redirected);
   DestroyWindow(own);
 }
@@ -215,13 +226,13 @@ TEST_F(ExportsTest, UnloadableFileFallsBackAndIsRetriedAfterUninit) {
   init_(0, nullptr, nullptr, 0);
   HWND w = Create();
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(Caption(w), L"BizFormBase");
+  EXPECT_EQ(Caption(w), kOwnCaption);
   uninit_();
   uninit_();
   init_(0, "topo_testres.dll", nullptr, 0);
   HWND redirected = Create();
   ASSERT_NE(redirected, nullptr);
-  EXPECT_EQ(Caption(redirected), L"Redirected base");
+  EXPECT_EQ(Caption(redirected), L"Redirected main");
   uninit_();
   DestroyWindow(w);
   DestroyWindow(redirected);
@@ -235,7 +246,7 @@ TEST_F(ExportsTest, MissingLayoutIsReportedInABoxAndGivesZero) {
   HWND got = Create();
   EXPECT_EQ(got, nullptr);
   EXPECT_EQ(closer.closed, 1) << "no message box was shown";
-  EXPECT_NE(closer.lastText.find(L"BIZFORMBASE"), std::wstring::npos)
+  EXPECT_NE(closer.lastText.find(L"TMAINFORM"), std::wstring::npos)
       << "got text \"" << closer.lastText.c_str() << "\"";
   EXPECT_EQ(closer.lastOwner, frame_->Handle()) << "the box is not owned by the application window";
   EXPECT_EQ(CountThreadWindows(), before) << "a window was left behind";

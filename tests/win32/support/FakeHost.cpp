@@ -16,6 +16,16 @@ HRESULT FakeDataContainer::GetValue(BSTR Name, VARIANT* Value) {
   return it == values_.end() ? S_OK : VariantCopy(Value, &it->second);
 }
 
+HRESULT FakeMemConfig::GetValue(BSTR Name, VARIANT* Value) {
+  if (!Value) return E_POINTER;
+  VariantInit(Value);
+  if (Name && std::wstring(Name) == L"PersonalDataDir") {
+    Value->vt = VT_BSTR;
+    Value->bstrVal = SysAllocString(personalDataDir.c_str());
+  }
+  return S_OK;
+}
+
 HRESULT FakeDataContainer::SetValue(BSTR Name, VARIANT Value) {
   VARIANT& slot = values_[Name ? Name : L""];
   VariantClear(&slot);

@@ -120,6 +120,14 @@ class FakeDataContainer : public FakeDispatch<host::IDataContainer> {
   std::map<std::wstring, VARIANT> values_;
 };
 
+// The host's memory configuration: only the per-user data folder.
+class FakeMemConfig : public FakeDispatch<host::IMemConfig> {
+ public:
+  FakeMemConfig() : FakeDispatch(host::IID_IMemConfig) {}
+  HRESULT STDMETHODCALLTYPE GetValue(BSTR Name, VARIANT* Value) override;
+  std::wstring personalDataDir;  // ends in a separator
+};
+
 class FakeAppFrame : public FakeDispatch<host::IAppFrame> {
  public:
   FakeAppFrame() : FakeDispatch(host::IID_IAppFrame) {}

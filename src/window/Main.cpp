@@ -1,0 +1,392 @@
+// The topology window's lifecycle, settings, painting, mouse glue, refresh
+// cycle and alarms.
+#include "window/Main.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "plugin/ResourceLookup.h"
+#include "plugin/RiziZevEntry.h"
+#include "win32/BStr.h"
+#include "win32/CheckedCall.h"
+#include "win32/Cp936.h"
+#include "win32/GdiCanvas.h"
+#include "win32/MsxmlDocument.h"
+#include "win32/UnpackerReportReader.h"
+#include "win32/Variant.h"
+
+namespace topo::window {
+
+namespace {
+
+// The toolbar in the order the window remembers it.
+constexpr const wchar_t* kToolbarNames[TMainForm::kToolbarCount] = {
+    L"lbTimer",      L"edTimer",       L"udTimer",     L"btnRefresh", L"lbWidth",
+    L"edWidth",      L"udWidth",       L"lbHeight",    L"edHeight",   L"udHeight",
+    L"btnSaveDatum", L"cbDisplayLine", L"btnReLocate", L"lbTimer2"};
+
+constexpr UINT kSoundFlags = SND_ASYNC | SND_MEMORY | SND_NOSTOP;  // 21
+static_assert(kSoundFlags == 21);
+
+// The client point of a mouse message (windowsx.h would bring macros that
+// clash with the canvas's names).
+int XOf(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+int YOf(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+TMouseButton ButtonOf(UINT message) {
+  switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return TMouseButton::Right;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return TMouseButton::Middle;
+    default:
+      return TMouseButton::Left;
+  }
+}
+
+// The integer a text reads as, or otherwise when it is not one.
+int IntOf(const std::wstring& text, int otherwise) {
+  if (text.empty()) return otherwise;
+  wchar_t* end = nullptr;
+  long value = std::wcstol(text.c_str(), &end, 10);
+  return *end ? otherwise : static_cast<int>(value);
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// RAII for the back buffer a paint draws into.
+class BackBuffer {
+ public:
+  BackBuffer(HDC target, const RECT& area)
+      : dc_(CreateCompatibleDC(target)),
+        bitmap_(CreateCompatibleBitmap(target, std::max(1L, area.right - area.left),
+                                       std::max(1L, area.bottom - area.top))) {
+    if (!dc_ || !bitmap_) throw std::runtime_error("cannot create the paint buffer");
+    old_ = SelectObject(dc_, bitmap_);
+    SetViewportOrgEx(dc_, -area.left, -area.top, nullptr);
+  }
+  BackBuffer(const BackBuffer&) = delete;
+  BackBuffer& operator=(const BackBuffer&) = delete;
+  ~BackBuffer() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC Dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_ = nullptr;
+};
+
+}  // namespace
+
+TMainForm::TMainForm()
+    : TBizFormBase(plugin::LoadFormLayout(plugin::kMainFormLayout)),
+      Model_(std::make_unique<TARNodeList>()),
+      random_(static_cast<std::mt19937::result_type>(
+          std::chrono::steady_clock::now().time_since_epoch().count())) {
+  for (int i = 0; i < kToolbarCount; ++i) {
+    HWND control = Control(kToolbarNames[i]);
+    if (!control) throw std::runtime_error("the window layout lacks a toolbar control");
+    ToolbarControls_[i] = control;
+    GetWindowRect(control, &ToolbarBounds_[i]);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&ToolbarBounds_[i]), 2);
+  }
+  SetClickHandler(Control(L"btnRefresh"), [this](HWND) { btnRefreshClick(); });
+  SetClickHandler(Control(L"cbDisplayLine"), [this](HWND) { cbDisplayLineClick(); });
+  SetChangeHandler(Control(L"edTimer"), [this](HWND) { edTimerChange(); });
+  SetChangeHandler(Control(L"edWidth"), [this](HWND) { edWidthChange(); });
+  SetChangeHandler(Control(L"edHeight"), [this](HWND) { edHeightChange(); });
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::AfterAttach() {
+  // The baseline's folder, from the host's memory configuration.
+  win32::ComPtr<IUnknown> service;
+  win32::BStr memConfigName(L"MemConfig");
+  host::IAppFrame* frame = AppFrame();
+  if (!frame) throw win32::EHostCallError("GetService(MemConfig)", E_POINTER);
+  win32::Check(frame->GetService(memConfigName.Get(), service.Put()), "GetService(MemConfig)");
+  HRESULT cast = E_NOINTERFACE;
+  auto memConfig = service.As<host::IMemConfig>(host::IID_IMemConfig, &cast);
+  win32::Check(cast, "IMemConfig");
+  win32::Variant dir;
+  win32::BStr dirName(L"PersonalDataDir");
+  win32::Check(memConfig->GetValue(dirName.Get(), dir.Put()),
+               "MemConfig.GetValue(PersonalDataDir)");
+  DatumPath_ = win32::VariantText(dir.Get()) + "DatumNode.xml";
+
+  try {
+    Model_->LoadFromFile(DatumPath_, win32::MsxmlDocument::Factory());
+    Model_->ResolveLinks();
+  } catch (const std::exception& e) {
+    plugin::Module().ShowError(e.what(), Handle());
+  }
+
+  ReadSetting(L"TimerInterval", L"udTimer", 5);
+  ReadSetting(L"ScrollWidth", L"udWidth", 800);
+  SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
+  ReadSetting(L"ScrollHeight", L"udHeight", 600);
+  SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+
+  ErrorSound_ = LoadSound("ERROR_WAV");
+  WarnSound_ = LoadSound("WARN_WAV");
+  RefreshStatus();
+  SetTimer(true, timerInterval_);
+}
+
+const void* TMainForm::LoadSound(const char* name) const {
+  // From this module itself: the sounds are not part of a resource file.
+  HMODULE self = plugin::Module().Self();
+  HRSRC found = FindResourceA(self, name, MAKEINTRESOURCEA(10));
+  if (!found) return nullptr;
+  HGLOBAL loaded = LoadResource(self, found);
+  return loaded ? LockResource(loaded) : nullptr;
+}
+
+void TMainForm::ReadSetting(const wchar_t* key, const wchar_t* upDown, int otherwise) {
+  win32::BStr name(key);
+  win32::Variant value;
+  win32::Check(GetPersonalData()->GetValue(name.Get(), value.Put()), "PersonalData.GetValue");
+  int position = otherwise;
+  if (!value.IsEmpty()) {
+    win32::Variant number;
+    win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4),
+                 "PersonalData value");
+    position = static_cast<int>(number.Get().lVal);
+  }
+  SetUpDown(upDown, position);
+}
+
+int TMainForm::UpDownPosition(const wchar_t* name) const {
+  return static_cast<int>(SendMessageW(Control(name), UDM_GETPOS32, 0, 0));
+}
+
+void TMainForm::SetUpDown(const wchar_t* name, int position) {
+  HWND upDown = Control(name);
+  int low = 0, high = 0;
+  SendMessageW(upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+               reinterpret_cast<LPARAM>(&high));
+  position = std::clamp(position, low, high);
+  SendMessageW(upDown, UDM_SETPOS32, 0, position);
+  // The buddy shows the position, and its change handler runs, also when the
+  // position was already there (the up-down then leaves the buddy alone).
+  HWND buddy = reinterpret_cast<HWND>(SendMessageW(upDown, UDM_GETBUDDY, 0, 0));
+  if (buddy) SetWindowTextW(buddy, std::to_wstring(position).c_str());
+}
+
+TRect TMainForm::CanvasRect() const { return {0, 0, ScrollRange(SB_HORZ), ScrollRange(SB_VERT)}; }
+
+void TMainForm::SetTimer(bool enabled, UINT interval) {
+  timerEnabled_ = enabled;
+  timerInterval_ = interval;
+  if (!Handle()) return;
+  if (enabled)
+    ::SetTimer(Handle(), kTimerId, interval, nullptr);
+  else
+    KillTimer(Handle(), kTimerId);
+}
+
+void TMainForm::edTimerChange() {
+  const int seconds = IntOf(WindowText(Control(L"edTimer")), 2);
+  SetTimer(timerEnabled_, static_cast<UINT>(seconds) * 1000u);
+}
+
+void TMainForm::edWidthChange() {
+  SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
+  Model_->PlaceOutsideNodes(CanvasRect());
+}
+
+void TMainForm::edHeightChange() {
+  SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  Model_->PlaceOutsideNodes(CanvasRect());
+}
+
+void TMainForm::FormResize() {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (client.right > UpDownPosition(L"udWidth")) {
+    SetUpDown(L"udWidth", client.right);
+    SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
+  }
+  if (client.bottom > UpDownPosition(L"udHeight")) {
+    SetUpDown(L"udHeight", client.bottom);
+    SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  }
+  Model_->PlaceOutsideNodes(CanvasRect());
+}
+
+bool TMainForm::DisplayLinks() const {
+  return SendMessageW(Control(L"cbDisplayLine"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TMainForm::FormPaint(HDC dc, const RECT& update) {
+  for (int i = 0; i < kToolbarCount; ++i) {
+    RECT now;
+    GetWindowRect(ToolbarControls_[i], &now);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&now), 2);
+    const RECT& want = ToolbarBounds_[i];
+    if (now.left != want.left || now.top != want.top)
+      SetWindowPos(ToolbarControls_[i], nullptr, want.left, want.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  InactiveLinkDrawn_ = false;
+  BackBuffer buffer(dc, update);
+  HDC back = buffer.Dc();
+  FillRect(back, &update, GetSysColorBrush(COLOR_BTNFACE));
+  HGDIOBJ oldBrush = SelectObject(back, GetSysColorBrush(COLOR_BTNFACE));
+  HGDIOBJ oldFont = SelectObject(back, Font());
+  HGDIOBJ oldPen = SelectObject(back, GetStockObject(BLACK_PEN));
+  SetTextColor(back, GetSysColor(COLOR_WINDOWTEXT));
+  try {
+    win32::GdiCanvas canvas(back);
+    InactiveLinkDrawn_ = Model_->DrawDiagram(
+        canvas, {-ScrollPosition(SB_HORZ), -ScrollPosition(SB_VERT)}, DisplayLinks());
+  } catch (...) {
+    SelectObject(back, oldPen);
+    SelectObject(back, oldFont);
+    SelectObject(back, oldBrush);
+    throw;
+  }
+  SelectObject(back, oldPen);
+  SelectObject(back, oldFont);
+  SelectObject(back, oldBrush);
+  BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, back,
+         update.left, update.top, SRCCOPY);
+}
+
+void TMainForm::cbDisplayLineClick() { btnRefreshClick(); }
+
+void TMainForm::btnRefreshClick() {
+  RefreshStatus();
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TMainForm::RefreshStatus() {
+  bool ok = false;
+  try {
+    ok = RequestAndMerge(*this, *Model_, CanvasRect());
+  } catch (...) {
+    // A failed refresh is reported by the error picture and sound only.
+  }
+  ShowImage(L"ImgError", !ok);
+  if (!ok) {
+    AlarmPlacement(L"ImgError");
+    if (ErrorSound_) sndPlaySoundA(static_cast<const char*>(ErrorSound_), kSoundFlags);
+  }
+}
+
+void TMainForm::TimerTimer() {
+  RefreshStatus();
+  InvalidateRect(Handle(), nullptr, FALSE);
+  const bool warn = InactiveLinkDrawn_ && !Image(L"ImgError")->Visible();
+  ShowImage(L"imgWarn", warn);
+  if (warn) {
+    InactiveLinkDrawn_ = false;
+    AlarmPlacement(L"imgWarn");
+    if (WarnSound_) sndPlaySoundA(static_cast<const char*>(WarnSound_), kSoundFlags);
+  }
+}
+
+void TMainForm::AlarmPlacement(const wchar_t* image) {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const RECT& bounds = Image(L"ImgError")->Bounds();
+  const SIZE size{bounds.right - bounds.left, bounds.bottom - bounds.top};
+  // A client area no larger than the picture leaves it at 0 on that axis.
+  const auto draw = [this](LONG range) {
+    return range > 0 ? std::uniform_int_distribution<LONG>(0, range - 1)(random_) : 0L;
+  };
+  const LONG x = draw(client.right - size.cx);
+  const LONG y = draw(client.bottom - size.cy);
+  MoveImage(image, x + ScrollPosition(SB_HORZ), y + ScrollPosition(SB_VERT));
+}
+
+TPoint TMainForm::ClientToScreen(TPoint client) {
+  POINT p{client.x, client.y};
+  ::ClientToScreen(Handle(), &p);
+  return {p.x, p.y};
+}
+
+void TMainForm::FormMouseDown(TMouseButton button, int x, int y) {
+  Model_->MouseDown(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
+}
+
+void TMainForm::FormMouseMove(int x, int y) {
+  Model_->MouseMove(x, y, CanvasRect(), ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
+  if (Model_->Dragging) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TMainForm::FormMouseUp(TMouseButton button, int x, int y) {
+  Model_->MouseUp(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT), *this);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TMainForm::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  KillTimer(Handle(), kTimerId);
+  host::IDataContainer* personal = GetPersonalData();
+  for (auto [key, upDown] :
+       {std::pair{L"TimerInterval", L"udTimer"}, std::pair{L"ScrollWidth", L"udWidth"},
+        std::pair{L"ScrollHeight", L"udHeight"}}) {
+    win32::BStr name(key);
+    win32::Check(
+        personal->SetValue(name.Get(),
+                           win32::Variant::Int16(static_cast<SHORT>(UpDownPosition(upDown))).Get()),
+        "PersonalData.SetValue");
+  }
+}
+
+LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kTimerId) {
+        TimerTimer();
+        return 0;
+      }
+      break;
+    case WM_SIZE: {
+      LRESULT r = TBizFormBase::WindowProc(message, wParam, lParam);
+      FormResize();
+      return r;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // the paint fills its own background, in the back buffer
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      SetCapture(Handle());
+      FormMouseDown(ButtonOf(message), XOf(lParam), YOf(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      FormMouseMove(XOf(lParam), YOf(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (GetCapture() == Handle()) ReleaseCapture();
+      FormMouseUp(ButtonOf(message), XOf(lParam), YOf(lParam));
+      return 0;
+    case WM_DESTROY:
+      FormDestroy();
+      break;
+  }
+  return TBizFormBase::WindowProc(message, wParam, lParam);
+}
+
+}  // namespace topo::window

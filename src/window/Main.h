@@ -1,0 +1,92 @@
+// TMainForm: the topology window the host embeds. It owns the model, keeps
+// the diagram current on a timer, draws it through a back buffer (so dragging
+// and scrolling never flicker), keeps the toolbar row pinned at the top while
+// the diagram scrolls beneath it, raises the error and warning alarms, and
+// keeps its three view settings in the host's per-user data.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+#include "Nodes.h"
+#include "plugin/BizForm.h"
+#include "window/StatusRefresh.h"
+
+namespace topo::window {
+
+class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private RefreshServices {
+ public:
+  static constexpr int kToolbarCount = 14;
+  static constexpr UINT_PTR kTimerId = 1;
+
+  // FormCreate: the window, its toolbar remembered, an empty model, timer off.
+  TMainForm();
+  ~TMainForm() override;
+
+  // The refresh cycle.
+  void RefreshStatus();
+  void TimerTimer();
+  void btnRefreshClick();
+
+  // Toolbar and settings.
+  void edTimerChange();
+  void edWidthChange();
+  void edHeightChange();
+  void cbDisplayLineClick();
+  void FormResize();
+
+  // Mouse glue, in client coordinates.
+  void FormMouseDown(TMouseButton button, int x, int y);
+  void FormMouseMove(int x, int y);
+  void FormMouseUp(TMouseButton button, int x, int y);
+
+  TARNodeList& Model() { return *Model_; }
+  const std::string& DatumPath() const { return DatumPath_; }
+  bool InactiveLinkDrawn() const { return InactiveLinkDrawn_; }
+  UINT TimerInterval() const { return timerInterval_; }
+  bool TimerEnabled() const { return timerEnabled_; }
+  int UpDownPosition(const wchar_t* name) const;
+  // The canvas: (0, 0, horizontal scroll range, vertical scroll range).
+  TRect CanvasRect() const;
+
+ protected:
+  void AfterAttach() override;
+  void FormPaint(HDC dc, const RECT& update) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // PopupMenuHost: the menu belongs to the commands; until then a right click
+  // only selects.
+  TPoint ClientToScreen(TPoint client) override;
+  void BuildServerMenus() override {}
+  void Popup(TPoint) override {}
+  // RefreshServices, through the form base's getters.
+  host::IARCom* ARCom() override { return GetARCom(); }
+  host::IPackerDisp* Packer() override { return GetPacker(); }
+  host::IUnpackerDisp* Unpacker() override { return GetUnpacker(); }
+
+  void FormDestroy();
+  void SetTimer(bool enabled, UINT interval);
+  void AlarmPlacement(const wchar_t* image);
+  void ReadSetting(const wchar_t* key, const wchar_t* upDown, int otherwise);
+  void SetUpDown(const wchar_t* name, int position);
+  const void* LoadSound(const char* name) const;
+  bool DisplayLinks() const;
+
+  std::unique_ptr<TARNodeList> Model_;
+  std::string DatumPath_;
+  HWND ToolbarControls_[kToolbarCount] = {};
+  RECT ToolbarBounds_[kToolbarCount] = {};
+  const void* ErrorSound_ = nullptr;
+  const void* WarnSound_ = nullptr;
+  bool InactiveLinkDrawn_ = false;
+  std::mt19937 random_;
+  UINT timerInterval_ = 2000;
+  bool timerEnabled_ = false;
+  bool destroyed_ = false;
+};
+
+}  // namespace topo::window
