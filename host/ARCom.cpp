@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "Variant.h"
+#include "win32/Variant.h"
 
 namespace arhost {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ComObject.h"
-#include "HostInterfaces.h"
 #include "Network.h"
+#include "abi/HostInterfaces.h"
 
 namespace arhost {
 

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "ComPtr.h"
+#include "win32/ComPtr.h"
 
 namespace arhost {
 

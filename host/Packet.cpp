@@ -8,7 +8,7 @@
 #include <cwchar>
 
 #include "ComObject.h"
-#include "Variant.h"
+#include "win32/Variant.h"
 
 namespace arhost {
 

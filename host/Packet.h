@@ -24,8 +24,8 @@
 #include <variant>
 #include <vector>
 
-#include "ComPtr.h"
-#include "HostInterfaces.h"
+#include "abi/HostInterfaces.h"
+#include "win32/ComPtr.h"
 
 namespace arhost {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "ComObject.h"
-#include "HostInterfaces.h"
-#include "Variant.h"
+#include "abi/HostInterfaces.h"
+#include "win32/Variant.h"
 
 namespace arhost {
 

@@ -18,9 +18,9 @@
 #include <utility>
 #include <vector>
 
-#include "Cp936.h"
-#include "GdiCanvas.h"
-#include "Nodes.h"
+#include "model/Nodes.h"
+#include "win32/Cp936.h"
+#include "win32/GdiCanvas.h"
 
 namespace {
 

@@ -1,21 +1,21 @@
 // TBizFormBase: the base of every window the plug-in embeds in a host window.
-// It turns a top-level window into a child of the host's window, gives lazy,
-// cached access to the host's services, receives ARCom events through an
-// event sink embedded in the window object (no allocation, same lifetime),
-// and replaces the keyboard navigation, wheel scrolling and close steps that a
-// plain Win32 child window would lack or get wrong inside a host.
+// On top of the generic form (ui/Form.h) it is the host bridge: it turns the
+// top-level window into a child of the host's window, gives lazy, cached
+// access to the host's services, receives ARCom events through an event sink
+// embedded in the window object (plugin/EventSink.h), and carries out the
+// close steps a host expects (sink removed, child style dropped, host told),
+// which a plain Win32 child window would get wrong or not do at all.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <memory>
-#include <string>
 
-#include "ComPtr.h"
-#include "FormLayout.h"
-#include "HostInterfaces.h"
+#include "abi/HostInterfaces.h"
+#include "plugin/EventSink.h"
+#include "ui/Form.h"
+#include "win32/ComPtr.h"
 
 namespace topo::plugin {
 
@@ -31,37 +31,11 @@ using TOnTFtpSentEvent = std::function<void(const wchar_t* strFileName, LONG lRe
 using TOnTFtpAccessEvent =
     std::function<void(const wchar_t* strOrigName, LONG lAccessMode, BSTR* strFileName)>;
 
-enum class TCloseAction { None, Hide, Free, Minimize };
-
-// Shift state bits of a key press.
-enum TShiftState : unsigned { ssNone = 0, ssShift = 1, ssAlt = 2, ssCtrl = 4 };
-
-class TBizFormBase;
-
-// The sink ARCom calls back: 13 entry points and the interface pointer that
-// points at them. Standard layout, so an entry can get from the interface
-// pointer (its `this`) back to the sink and its owner.
-struct TEventSink {
-  using Entry = void (*)();
-  Entry Table[13];
-  Entry* Interface;
-  TBizFormBase* Owner;
-};
-
-class TBizFormBase {
+class TBizFormBase : public ui::Form {
  public:
   // Creates the window, hidden and top-level, from a layout.
-  explicit TBizFormBase(const win32::FormLayout& layout);
-  TBizFormBase(const TBizFormBase&) = delete;
-  TBizFormBase& operator=(const TBizFormBase&) = delete;
-  virtual ~TBizFormBase();
-
-  // Hands the object to its window: it is deleted when the window is destroyed.
-  static TBizFormBase* GiveToWindow(std::unique_ptr<TBizFormBase> form);
-
-  HWND Handle() const { return hwnd_; }
-  // Empty once the window is destroyed.
-  std::weak_ptr<void> Liveness() const { return alive_; }
+  explicit TBizFormBase(const ui::FormLayout& layout);
+  ~TBizFormBase() override;
 
   void AttachToHost(LONG FunctionNo, HWND ParentWindow, HWND NotifyWindow, host::IAppFrame* Host);
 
@@ -73,7 +47,7 @@ class TBizFormBase {
   host::IUnpackerDisp* GetUnpacker();
   host::IDataContainer* GetPersonalData();
   host::IDataContainer* GetTempData();
-  IUnknown* GetEventSink() { return reinterpret_cast<IUnknown*>(&EventSink.Interface); }
+  IUnknown* GetEventSink() { return EventSink.AsUnknown(); }
 
   HWND NotifyWindow() const { return notifyWindow_; }
   LONG FunctionNo() const { return functionNo_; }
@@ -90,35 +64,6 @@ class TBizFormBase {
   TOnTFtpSentEvent OnTFtpSent;
   TOnTFtpAccessEvent OnTFtpAccess;
 
-  // Makes the window visible and brings it to the front.
-  void Show();
-
-  // Controls made from the layout, by name (0 when there is none).
-  HWND Control(const std::wstring& name) const;
-  // The click handler of a push button; it runs on a click and on Enter.
-  void SetClickHandler(HWND button, std::function<void(HWND sender)> handler);
-  // The control of this window that has (or last had) the focus, or 0.
-  HWND ActiveControl() const;
-
-  // Key preview: every key press of the window's controls arrives here first.
-  void KeyDown(WORD key, unsigned shift);
-  void NavigateFocus(bool forward, bool allControls);
-  HWND FindNextInContainer(HWND container, HWND current, bool forward, bool tabStopsOnly,
-                           bool directChildrenOnly) const;
-
-  // The scrolling form: per bar (SB_HORZ, SB_VERT) a range, a position and a
-  // line increment. A bar shows only when its range exceeds the client size.
-  void SetScrollRange(int bar, int range);
-  int ScrollRange(int bar) const { return Bar(bar).range; }
-  void SetLineIncrement(int bar, int increment) { Bar(bar).increment = increment; }
-  int LineIncrement(int bar) const { return Bar(bar).increment; }
-  int ScrollPosition(int bar) const { return Bar(bar).position; }
-  void SetScrollPosition(int bar, int position);
-
-  // Subclasses the window's controls for key preview and so that containers
-  // pass their controls' notifications on to the window. Idempotent.
-  void AdoptControls();
-
  protected:
   virtual void AfterAttach() {}
   virtual void DoSending(LONG, LONG, LONG) {}
@@ -131,50 +76,15 @@ class TBizFormBase {
   virtual void DoTFtpSent(const wchar_t*, LONG) {}
   virtual void DoTFtpAccess(const wchar_t*, LONG, BSTR*) {}
 
-  // The show handler: runs after the on-show focus step.
-  virtual void FormShow() {}
-  // The close handler: may choose an action, which the base then overrides.
-  virtual void FormClose(TCloseAction& /*action*/) {}
-  // Messages of the window; descendants call the base for what they leave.
-  virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-
-  const win32::FormLayout& Layout() const { return layout_; }
-  HFONT Font() const { return font_.get(); }
+  // The close steps: the close handler runs, then the window always frees
+  // itself, removes its sink from ARCom, drops its child style and tells the
+  // host, once however often a close is asked for.
+  void Close() override;
 
  private:
-  struct ScrollBarState {
-    int range = 0;
-    int position = 0;
-    int increment = 8;
-  };
-  struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-  };
-
-  static LRESULT CALLBACK StaticWindowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-  friend struct SinkEntries;
-
-  void FillEventSink();
   void ReleaseServices();
-  void Close();
-  void MouseWheel(short delta);
-  void ScrollMessage(int bar, WORD request);
-  void UpdateScrollBars();
-  bool CanTakeFocus(HWND control) const;
-  ScrollBarState& Bar(int bar) { return bar == SB_HORZ ? horz_ : vert_; }
-  const ScrollBarState& Bar(int bar) const { return bar == SB_HORZ ? horz_ : vert_; }
 
-  win32::FormLayout layout_;
-  std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font_;
-  HWND hwnd_ = nullptr;
-  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
-  std::unique_ptr<TBizFormBase> self_;
-  std::map<std::wstring, HWND> controls_;
-  std::map<HWND, std::function<void(HWND)>> clickHandlers_;
-  HWND activeControl_ = nullptr;
   bool closing_ = false;
-  ScrollBarState horz_, vert_;
 
   // Host fields in their declared order.
   HWND notifyWindow_ = nullptr;
@@ -201,10 +111,5 @@ class TPlainForm : public TBizFormBase {
  public:
   TPlainForm();
 };
-
-// The focus-navigation kinds of controls (by window class and style).
-bool IsListLikeControl(HWND control);
-bool IsContainerControl(HWND control);
-bool IsPushButton(HWND control);
 
 }  // namespace topo::plugin

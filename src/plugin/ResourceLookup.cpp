@@ -1,10 +1,10 @@
 // Resource lookups that honour the redirection to the resource module.
-#include "ResourceLookup.h"
+#include "plugin/ResourceLookup.h"
 
 #include <stdexcept>
 
-#include "Cp936.h"
-#include "RiziZevEntry.h"
+#include "plugin/RiziZevEntry.h"
+#include "win32/Cp936.h"
 
 namespace topo::plugin {
 

@@ -1,13 +1,14 @@
 // Module state and the bodies of the four exports.
-#include "RiziZevEntry.h"
+#include "plugin/RiziZevEntry.h"
 
 #include <cstring>
 #include <exception>
 
-#include "BizForm.h"
-#include "ComPtr.h"
-#include "Cp936.h"
-#include "ThisModule.h"
+#include "plugin/BizForm.h"
+#include "ui/Guard.h"
+#include "win32/ComPtr.h"
+#include "win32/Cp936.h"
+#include "win32/ThisModule.h"
 
 namespace topo::plugin {
 namespace {
@@ -36,7 +37,11 @@ HWND TopLevelAncestor(HWND window) {
 }  // namespace
 
 TModuleState::TModuleState()
-    : self_(win32::ThisModule()), loader_(DefaultLoader()), errorDisplay_(DefaultErrorDisplay) {}
+    : self_(win32::ThisModule()), loader_(DefaultLoader()), errorDisplay_(DefaultErrorDisplay) {
+  // The toolkit's windows report their failures the plug-in's way.
+  ui::SetErrorReporter(
+      [](HWND window, const std::wstring& text) { Module().ShowError(text, window); });
+}
 
 void TModuleState::Init(const char* resourcePath) {
   if (initCount_ == 0) {

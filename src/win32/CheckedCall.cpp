@@ -1,9 +1,9 @@
 // The message of a failed host call: the operation, the HRESULT and the system's text for it.
-#include "CheckedCall.h"
+#include "win32/CheckedCall.h"
 
 #include <cstdio>
 
-#include "Cp936.h"
+#include "win32/Cp936.h"
 
 namespace topo::win32 {
 namespace {

@@ -1,5 +1,5 @@
 // Code page 936 <-> UTF-16 with the Win32 converters.
-#include "Cp936.h"
+#include "win32/Cp936.h"
 
 #include <windows.h>
 

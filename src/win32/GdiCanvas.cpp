@@ -3,12 +3,12 @@
 // last point, ExtTextOut clipping and filling the label rectangle; so each call
 // maps onto one GDI call. Labels are drawn with the W functions from code page
 // 936, so Chinese names show whatever the system code page is.
-#include "GdiCanvas.h"
+#include "win32/GdiCanvas.h"
 
 #include <array>
 #include <limits>
 
-#include "Cp936.h"
+#include "win32/Cp936.h"
 
 namespace topo::win32 {
 

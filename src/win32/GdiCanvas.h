@@ -12,7 +12,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "Canvas.h"
+#include "model/Canvas.h"
 
 namespace topo::win32 {
 

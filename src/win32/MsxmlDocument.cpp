@@ -3,15 +3,15 @@
 // survives any failure; loading is synchronous and drops whitespace-only text,
 // while a document being built keeps it, since the file's indentation is made
 // of such text nodes.
-#include "MsxmlDocument.h"
+#include "win32/MsxmlDocument.h"
 
 #include <stdexcept>
 
-#include "BStr.h"
-#include "CheckedCall.h"
-#include "Cp936.h"
-#include "Variant.h"
-#include "Win32FileStore.h"
+#include "win32/BStr.h"
+#include "win32/CheckedCall.h"
+#include "win32/Cp936.h"
+#include "win32/Variant.h"
+#include "win32/Win32FileStore.h"
 
 namespace topo::win32 {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ComPtr.h"
-#include "XmlDocument.h"
+#include "model/XmlDocument.h"
+#include "win32/ComPtr.h"
 
 namespace topo::win32 {
 

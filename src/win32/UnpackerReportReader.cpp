@@ -1,9 +1,9 @@
 // Reading answer rows through the host's unpacker.
-#include "UnpackerReportReader.h"
+#include "win32/UnpackerReportReader.h"
 
-#include "CheckedCall.h"
-#include "ComPtr.h"
-#include "Cp936.h"
+#include "win32/CheckedCall.h"
+#include "win32/ComPtr.h"
+#include "win32/Cp936.h"
 
 namespace topo::win32 {
 

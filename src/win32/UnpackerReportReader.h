@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "HostInterfaces.h"
-#include "ReportReader.h"
-#include "Variant.h"
+#include "abi/HostInterfaces.h"
+#include "model/ReportReader.h"
+#include "win32/Variant.h"
 
 namespace topo::win32 {
 

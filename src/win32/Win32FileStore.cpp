@@ -1,8 +1,8 @@
 // The temporary file and the move behind every file the plug-in writes.
-#include "Win32FileStore.h"
+#include "win32/Win32FileStore.h"
 
-#include "CheckedCall.h"
-#include "Cp936.h"
+#include "win32/CheckedCall.h"
+#include "win32/Cp936.h"
 
 namespace topo::win32 {
 

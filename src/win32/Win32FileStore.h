@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "FileStore.h"
+#include "model/FileStore.h"
 
 namespace topo::win32 {
 

@@ -11,12 +11,12 @@
 #include <string>
 
 #include "../interop/SampleBaseline.h"
-#include "BStr.h"
-#include "ComPtr.h"
-#include "Cp936.h"
-#include "MsxmlDocument.h"
-#include "Nodes.h"
-#include "Variant.h"
+#include "model/Nodes.h"
+#include "win32/BStr.h"
+#include "win32/ComPtr.h"
+#include "win32/Cp936.h"
+#include "win32/MsxmlDocument.h"
+#include "win32/Variant.h"
 
 namespace topo::win32 {
 namespace {

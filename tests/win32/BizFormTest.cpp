@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "BizForm.h"
-#include "CheckedCall.h"
 #include "FakeHost.h"
-#include "RiziZevEntry.h"
+#include "plugin/BizForm.h"
+#include "plugin/RiziZevEntry.h"
+#include "win32/CheckedCall.h"
 
 namespace topo::test {
 namespace {
@@ -42,7 +42,7 @@ std::string Format(const char* format, long a, long b = 0, long c = 0) {
 
 class TestForm : public TBizFormBase {
  public:
-  TestForm() : TBizFormBase(win32::ParseFormLayout(kLayout)) {}
+  TestForm() : TBizFormBase(ui::ParseFormLayout(kLayout)) {}
   std::vector<std::string> calls;
   std::function<void()> afterAttach;
   int attached = 0;
@@ -323,14 +323,14 @@ TEST_F(BizFormTest, TabCyclesInsideAGroupBox) {
   SetFocus(C(L"e3"));
   SendMessageW(C(L"e3"), WM_KEYDOWN, VK_TAB, 0);  // through the key preview
   EXPECT_EQ(GetFocus(), C(L"e1")) << "Tab from the last control left the group box";
-  form->KeyDown(VK_TAB, plugin::ssShift);
+  form->KeyDown(VK_TAB, ui::ssShift);
   EXPECT_EQ(GetFocus(), C(L"e3")) << "Shift+Tab from the first control";
-  form->KeyDown(VK_UP, plugin::ssNone);
+  form->KeyDown(VK_UP, ui::ssNone);
   EXPECT_EQ(GetFocus(), C(L"e2"));
-  form->KeyDown(VK_TAB, plugin::ssCtrl);
+  form->KeyDown(VK_TAB, ui::ssCtrl);
   EXPECT_EQ(GetFocus(), C(L"e2")) << "Ctrl+Tab is not navigation";
   SetFocus(C(L"eLow"));
-  form->KeyDown(VK_TAB, plugin::ssNone);
+  form->KeyDown(VK_TAB, ui::ssNone);
   EXPECT_EQ(GetFocus(), C(L"btnA")) << "Tab from the window's last control wraps to its first";
 }
 

@@ -10,8 +10,8 @@
 #include <type_traits>
 
 #include "DiagramBuilders.h"
-#include "GdiCanvas.h"
-#include "Nodes.h"
+#include "model/Nodes.h"
+#include "win32/GdiCanvas.h"
 
 namespace topo::win32 {
 namespace {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "BStr.h"
 #include "Packet.h"
-#include "Variant.h"
+#include "win32/BStr.h"
+#include "win32/Variant.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "ARCom.h"
-#include "BStr.h"
 #include "Services.h"
+#include "win32/BStr.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "RiziZevEntry.h"
+#include "plugin/RiziZevEntry.h"
 
 namespace topo::test {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "CheckedCall.h"
-#include "Cp936.h"
-#include "MsxmlDocument.h"
-#include "Win32FileStore.h"
+#include "win32/CheckedCall.h"
+#include "win32/Cp936.h"
+#include "win32/MsxmlDocument.h"
+#include "win32/Win32FileStore.h"
 
 namespace topo::win32 {
 namespace {

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "FormLayout.h"
-#include "ResourceLookup.h"
+#include "plugin/ResourceLookup.h"
+#include "ui/FormLayout.h"
 
 namespace topo::test {
 namespace {
@@ -82,7 +82,7 @@ TEST_F(ResourcesTest, TheThreeLayoutsParse) {
       {plugin::kFormStatusLayout, L"\x72B6\x6001", 240, 229, 689, 268, true, 5},
   };
   for (const Expected& e : all) {
-    win32::FormLayout layout = win32::ParseFormLayout(LoadLayoutText(dll_.Get(), e.resource));
+    ui::FormLayout layout = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), e.resource));
     EXPECT_EQ(layout.caption, e.caption);
     EXPECT_EQ(layout.left, e.left);
     EXPECT_EQ(layout.top, e.top);
@@ -93,9 +93,8 @@ TEST_F(ResourcesTest, TheThreeLayoutsParse) {
     EXPECT_EQ(layout.fontHeight, -11);
     EXPECT_EQ(layout.controls.size(), e.controls);
   }
-  win32::FormLayout main =
-      win32::ParseFormLayout(LoadLayoutText(dll_.Get(), plugin::kMainFormLayout));
-  const win32::ControlLayout* ud = main.Find(L"udWidth");
+  ui::FormLayout main = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), plugin::kMainFormLayout));
+  const ui::ControlLayout* ud = main.Find(L"udWidth");
   ASSERT_NE(ud, nullptr);
   EXPECT_EQ(ud->Text(L"buddy"), L"edWidth");
   EXPECT_EQ(ud->Int(L"increment", 0), 50);
@@ -130,13 +129,13 @@ TEST_F(ResourcesTest, AlarmPicturesAre105By65With256Colours) {
 }
 
 TEST(FormLayoutTest, ParsesTextsPropertiesAndFlags) {
-  win32::FormLayout layout = win32::ParseFormLayout(
+  ui::FormLayout layout = ui::ParseFormLayout(
       "\xEF\xBB\xBF# comment\nform F\ncaption \"a \\\"b\\\" c\"\nclient 10 20\n"
       "control panel p 1 2 3 4\ncontrol edit e 5 6 7 8 parent=p text=\"x y\" readonly\n");
   EXPECT_EQ(layout.name, L"F");
   EXPECT_EQ(layout.caption, L"a \"b\" c");
   ASSERT_EQ(layout.controls.size(), 2u);
-  const win32::ControlLayout& e = layout.controls[1];
+  const ui::ControlLayout& e = layout.controls[1];
   EXPECT_EQ(e.Text(L"parent"), L"p");
   EXPECT_EQ(e.Text(L"text"), L"x y");
   EXPECT_TRUE(e.Has(L"readonly"));
@@ -155,10 +154,10 @@ TEST(FormLayoutTest, RefusesMalformedTextNamingTheLine) {
       "client 10 20\n",                                           // no form
   };
   for (const char* text : bad) {
-    EXPECT_THROW(win32::ParseFormLayout(text), std::runtime_error) << text;
+    EXPECT_THROW(ui::ParseFormLayout(text), std::runtime_error) << text;
   }
   try {
-    win32::ParseFormLayout("form F\nclient 10 20\n\nbogus 1\n");
+    ui::ParseFormLayout("form F\nclient 10 20\n\nbogus 1\n");
     ADD_FAILURE() << "accepted an unknown statement";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("line 4"), std::string::npos) << e.what();

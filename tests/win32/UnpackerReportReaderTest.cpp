@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "CheckedCall.h"
 #include "FakeHost.h"
-#include "UnpackerReportReader.h"
-#include "Variant.h"
+#include "win32/CheckedCall.h"
+#include "win32/UnpackerReportReader.h"
+#include "win32/Variant.h"
 
 namespace topo::test {
 namespace {

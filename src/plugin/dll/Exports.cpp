@@ -3,8 +3,8 @@
 // the host is undefined behaviour and ends the host, so each body is guarded.
 #include <windows.h>
 
-#include "ComPtr.h"
-#include "RiziZevEntry.h"
+#include "plugin/RiziZevEntry.h"
+#include "win32/ComPtr.h"
 
 using topo::plugin::Module;
 

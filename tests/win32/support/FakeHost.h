@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "HostInterfaces.h"
+#include "abi/HostInterfaces.h"
 
 namespace topo::test {
 

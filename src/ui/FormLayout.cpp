@@ -1,5 +1,5 @@
 // Parser of the layout text and builder of the controls it describes.
-#include "FormLayout.h"
+#include "ui/FormLayout.h"
 
 #include <commctrl.h>
 
@@ -7,9 +7,9 @@
 #include <climits>
 #include <stdexcept>
 
-#include "ThisModule.h"
+#include "win32/ThisModule.h"
 
-namespace topo::win32 {
+namespace topo::ui {
 namespace {
 
 struct Token {
@@ -194,7 +194,7 @@ FormLayout ParseFormLayout(std::string_view text) {
 namespace {
 
 void RegisterContainerClass(const wchar_t* name) {
-  HINSTANCE instance = ThisModule();
+  HINSTANCE instance = win32::ThisModule();
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   if (GetClassInfoExW(instance, name, &wc)) return;
@@ -256,7 +256,7 @@ std::map<std::wstring, HWND> CreateLayoutControls(HWND form, const FormLayout& l
     // A drop-down list's window includes its open list.
     if (c.kind == L"combobox") height += c.height * c.Int(L"items", 8);
     HWND w = CreateWindowExW(m.exStyle, m.cls, c.Text(L"text").c_str(), style, c.left, c.top,
-                             c.width, height, parent, nullptr, ThisModule(), nullptr);
+                             c.width, height, parent, nullptr, win32::ThisModule(), nullptr);
     if (!w) {
       throw std::runtime_error("window layout, line " + std::to_string(c.line) +
                                ": the control cannot be created");
@@ -287,4 +287,4 @@ std::map<std::wstring, HWND> CreateLayoutControls(HWND form, const FormLayout& l
   return made;
 }
 
-}  // namespace topo::win32
+}  // namespace topo::ui

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-namespace topo::win32 {
+namespace topo::ui {
 
 struct ControlLayout {
   std::wstring kind;
@@ -62,4 +62,4 @@ inline constexpr const wchar_t* kStringGridClass = L"TopoStringGrid";
 // control), in tab order, with font. Returns name -> window.
 std::map<std::wstring, HWND> CreateLayoutControls(HWND form, const FormLayout& layout, HFONT font);
 
-}  // namespace topo::win32
+}  // namespace topo::ui

@@ -1,0 +1,151 @@
+// Form: a top-level window built from a layout (see ui/FormLayout.h), the base
+// of every window and dialog of the shell. It owns its window class and
+// procedure, may own itself (deleted with its window), scrolls, shows modally,
+// previews its controls' keys for the focus navigation, and hands control
+// notifications (clicks, edit changes, up-down moves) to handlers by control.
+// Traps it avoids: an exception never unwinds into Windows (each message runs
+// guarded, see ui/Guard.h); a paint that fails still ends its paint and is
+// reported once, not once per repaint; a modal showing always enables its
+// owner again; a form's last messages never reach a half-destroyed object.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/FocusNavigation.h"
+#include "ui/FormLayout.h"
+#include "win32/GdiHandles.h"
+
+namespace topo::ui {
+
+enum class TCloseAction { None, Hide, Free, Minimize };
+
+// Modal results.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+
+class Form {
+ public:
+  // Creates the window, hidden and top-level, with the controls of layout.
+  // Bitmaps named by image controls are loaded from bitmapSource (null: the
+  // module this code is linked into).
+  explicit Form(const FormLayout& layout, HMODULE bitmapSource = nullptr);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  virtual ~Form();
+
+  // Hands the object to its window: it is deleted when the window is destroyed.
+  template <class T>
+  static T* GiveToWindow(std::unique_ptr<T> form) {
+    T* raw = form.get();
+    static_cast<Form*>(raw)->self_ = std::move(form);
+    return raw;
+  }
+
+  HWND Handle() const { return hwnd_; }
+  // Empty once the window is destroyed.
+  std::weak_ptr<void> Liveness() const { return alive_; }
+
+  // Makes the window visible and brings it to the front.
+  void Show();
+  // Shows the window modally: its owner (owner, or else the window's current
+  // owner) is disabled until a handler sets a modal result or the window is
+  // closed (mrCancel); then the window is hidden, the owner enabled again and
+  // the result returned.
+  int ShowModal(HWND owner = nullptr);
+  void SetModalResult(int result) { modalResult_ = result; }
+  int ModalResult() const { return modalResult_; }
+  bool IsModal() const { return modal_; }
+
+  // Controls made from the layout, by name (0 when there is none).
+  HWND Control(const std::wstring& name) const;
+  using Handler = std::function<void(HWND sender)>;
+  // A click of a button or check box (and Enter on a focused push button).
+  void SetClickHandler(HWND control, Handler handler);
+  // A change of an edit's text (EN_CHANGE) or a drop-down list's selection.
+  void SetChangeHandler(HWND control, Handler handler);
+  // An up-down control moved to a new position (arrows, keys or wheel).
+  void SetUpDownHandler(HWND control, std::function<void(HWND sender, int position)> handler);
+  // The control of this window that has (or last had) the focus, or 0.
+  HWND ActiveControl() const;
+
+  // Key preview: every key press of the window's controls arrives here first,
+  // and then still reaches the control.
+  virtual void KeyDown(WORD key, unsigned shift);
+  void NavigateFocus(bool forward, bool allControls);
+  HWND FindNextInContainer(HWND container, HWND current, bool forward, bool tabStopsOnly,
+                           bool directChildrenOnly) const;
+
+  // The scrolling form: per bar (SB_HORZ, SB_VERT) a range, a position and a
+  // line increment. A bar shows only when its range exceeds the client size.
+  void SetScrollRange(int bar, int range);
+  int ScrollRange(int bar) const { return Bar(bar).range; }
+  void SetLineIncrement(int bar, int increment) { Bar(bar).increment = increment; }
+  int LineIncrement(int bar) const { return Bar(bar).increment; }
+  int ScrollPosition(int bar) const { return Bar(bar).position; }
+  void SetScrollPosition(int bar, int position);
+
+  // Subclasses the window's controls for key preview and so that containers
+  // pass their controls' notifications on to the window. Idempotent.
+  void AdoptControls();
+
+ protected:
+  // The show handler: runs after the on-show focus step, at every showing.
+  virtual void FormShow() {}
+  // The close handler: may choose what a close does (Hide by default).
+  virtual void FormClose(TCloseAction& /*action*/) {}
+  // Paints the client area; update is the region asked for. May throw.
+  virtual void FormPaint(HDC /*dc*/, const RECT& /*update*/) {}
+  // WM_CLOSE: a modal showing ends with mrCancel; otherwise the close
+  // handler's action is carried out.
+  virtual void Close();
+  // Destroys the window once the current message (and whatever called it,
+  // such as a button handler) has returned.
+  void ReleaseLater();
+  // Messages of the window; descendants call the base for what they leave.
+  virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+  const FormLayout& Layout() const { return layout_; }
+  HFONT Font() const { return font_.Get(); }
+
+ private:
+  struct ScrollBarState {
+    int range = 0;
+    int position = 0;
+    int increment = 8;
+  };
+
+  static LRESULT CALLBACK StaticWindowProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+  void Paint();
+  bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  void MouseWheel(short delta);
+  void ScrollMessage(int bar, WORD request);
+  void UpdateScrollBars();
+  ScrollBarState& Bar(int bar) { return bar == SB_HORZ ? horz_ : vert_; }
+  const ScrollBarState& Bar(int bar) const { return bar == SB_HORZ ? horz_ : vert_; }
+
+  FormLayout layout_;
+  win32::Font font_;
+  HWND hwnd_ = nullptr;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+  std::unique_ptr<Form> self_;
+  std::map<std::wstring, HWND> controls_;
+  std::map<HWND, Handler> clickHandlers_;
+  std::map<HWND, Handler> changeHandlers_;
+  std::map<HWND, std::function<void(HWND, int)>> upDownHandlers_;
+  HWND activeControl_ = nullptr;
+  ScrollBarState horz_, vert_;
+  int modalResult_ = mrNone;
+  bool modal_ = false;
+  bool paintFailing_ = false;  // reported; quiet until a paint succeeds again
+};
+
+}  // namespace topo::ui
