@@ -1,6 +1,6 @@
 // The function items, written as code page 936 bytes so that no compiler or
 // editor setting can change them; each line's comment shows the text.
-#include "StatusFunctions.h"
+#include "status/StatusFunctions.h"
 
 #include <climits>
 

@@ -1,18 +1,18 @@
 // The status query's exchange. The request carries no fields at all: the
 // function number and the destination say everything, so the packer is only
 // opened and closed.
-#include "StatusQuery.h"
+#include "status/StatusQuery.h"
 
 #include <exception>
 #include <optional>
 
-#include "BStr.h"
-#include "CheckedCall.h"
-#include "ComPtr.h"
-#include "Cp936.h"
-#include "StatusFunctions.h"
-#include "UnpackerReportReader.h"
-#include "Variant.h"
+#include "status/StatusFunctions.h"
+#include "win32/BStr.h"
+#include "win32/CheckedCall.h"
+#include "win32/ComPtr.h"
+#include "win32/Cp936.h"
+#include "win32/UnpackerReportReader.h"
+#include "win32/Variant.h"
 
 namespace topo::status {
 namespace {

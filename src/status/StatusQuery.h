@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "BizForm.h"
-#include "HostInterfaces.h"
+#include "abi/HostInterfaces.h"
+#include "plugin/BizForm.h"
 
 namespace topo::status {
 

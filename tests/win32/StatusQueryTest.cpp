@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "BStr.h"
-#include "BizForm.h"
-#include "CheckedCall.h"
-#include "Cp936.h"
 #include "FakeExchange.h"
-#include "StatusFunctions.h"
-#include "StatusQuery.h"
+#include "plugin/BizForm.h"
+#include "status/StatusFunctions.h"
+#include "status/StatusQuery.h"
+#include "win32/BStr.h"
+#include "win32/CheckedCall.h"
+#include "win32/Cp936.h"
 
 namespace topo::test {
 namespace {
@@ -100,7 +100,7 @@ class StatusQueryTest : public testing::Test {
   FakeAppFrame frame;
   // Declared after the fakes: it goes first and gives their references back.
   std::unique_ptr<plugin::TBizFormBase> host = std::make_unique<plugin::TBizFormBase>(
-      win32::ParseFormLayout("form StatusHost\nclient 100 50\n"));
+      ui::ParseFormLayout("form StatusHost\nclient 100 50\n"));
   RecordingView view;
 };
 

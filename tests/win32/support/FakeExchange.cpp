@@ -2,7 +2,7 @@
 // compares a whole conversation with one expected table.
 #include "FakeExchange.h"
 
-#include "Cp936.h"
+#include "win32/Cp936.h"
 
 namespace topo::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FakeHost.h"
-#include "Variant.h"
+#include "win32/Variant.h"
 
 namespace topo::test {
 
