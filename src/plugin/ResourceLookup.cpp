@@ -23,6 +23,11 @@ std::string LoadLayoutText(HMODULE source, const wchar_t* name) {
 
 std::string LoadLayoutText(const wchar_t* name) { return LoadLayoutText(ResourceSource(), name); }
 
+ui::FormLayout LoadFormLayout(const wchar_t* name) {
+  return ui::ParseFormLayout(LoadLayoutText(name),
+                             "window layout " + win32::Cp936FromWide(std::wstring(name)));
+}
+
 std::wstring LoadPluginString(HMODULE source, UINT id) {
   // With a zero buffer size LoadStringW hands out a pointer into the resource
   // itself, so no length limit applies and nothing is copied twice.

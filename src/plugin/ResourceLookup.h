@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "ui/FormLayout.h"
+
 namespace topo::plugin {
 
 // Type of the custom resources that hold window layouts (text, see FormLayout.h).
@@ -32,6 +34,9 @@ HMODULE ResourceSource();
 // second lookup in the plug-in file): throws std::runtime_error naming it.
 std::string LoadLayoutText(const wchar_t* name);
 std::string LoadLayoutText(HMODULE source, const wchar_t* name);
+
+// A window layout parsed; its errors name the layout and the line.
+ui::FormLayout LoadFormLayout(const wchar_t* name);
 
 // A string of the table, empty when missing.
 std::wstring LoadPluginString(UINT id);

@@ -46,6 +46,32 @@ bool RunHandler(const Map& handlers, HWND control, Args... args) {
   return true;
 }
 
+// Sizes a label to its text; a right-aligned one keeps its right edge.
+void FitLabel(HWND label) {
+  const int length = GetWindowTextLengthW(label);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  GetWindowTextW(label, text.data(), length + 1);
+  text.resize(static_cast<size_t>(length));
+  SIZE extent{};
+  {
+    win32::WindowDc dc(label);
+    win32::SelectedObject font(dc.Get(),
+                               reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), length, &extent);
+    if (length == 0) {
+      TEXTMETRICW tm{};
+      GetTextMetricsW(dc.Get(), &tm);
+      extent.cy = tm.tmHeight;
+    }
+  }
+  RECT r;
+  GetWindowRect(label, &r);
+  MapWindowPoints(nullptr, GetParent(label), reinterpret_cast<POINT*>(&r), 2);
+  const bool right = (GetWindowLongW(label, GWL_STYLE) & SS_TYPEMASK) == SS_RIGHT;
+  SetWindowPos(label, nullptr, right ? r.right - extent.cx : r.left, r.top, extent.cx, extent.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 Form::Form(const FormLayout& layout, HMODULE bitmapSource) : layout_(layout) {
@@ -76,13 +102,36 @@ Form::Form(const FormLayout& layout, HMODULE bitmapSource) : layout_(layout) {
                           instance, this);
   if (!hwnd_) throw std::runtime_error("the window cannot be created");
   try {
-    controls_ = CreateLayoutControls(hwnd_, layout_, font_.Get());
+    BuiltControls built = CreateLayoutControls(hwnd_, layout_, font_.Get(),
+                                               bitmapSource ? bitmapSource : win32::ThisModule());
+    controls_ = std::move(built.windows);
+    images_ = std::move(built.images);
   } catch (...) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(std::exchange(hwnd_, nullptr));
     throw;
   }
-  (void)bitmapSource;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  designClient_ = {client.right, client.bottom};
+  for (const ControlLayout& c : layout_.controls) {
+    HWND w = Control(c.name);
+    if (!w) continue;
+    if (c.kind == L"label" && c.Has(L"autosize")) {
+      autoSizeLabels_.insert(w);
+      FitLabel(w);
+    }
+    const std::wstring anchors = c.Text(L"anchors", L"left,top");
+    if (anchors != L"left,top" && GetParent(w) == hwnd_) {
+      auto has = [&](const wchar_t* side) { return anchors.find(side) != std::wstring::npos; };
+      anchored_.push_back({w,
+                           {c.left, c.top, c.left + c.width, c.top + c.height},
+                           has(L"left"),
+                           has(L"top"),
+                           has(L"right"),
+                           has(L"bottom")});
+    }
+  }
   AdoptControls();
 }
 
@@ -144,6 +193,62 @@ int Form::ShowModal(HWND owner) {
 HWND Form::Control(const std::wstring& name) const {
   auto it = controls_.find(name);
   return it == controls_.end() ? nullptr : it->second;
+}
+
+FormImage* Form::FindImage(const std::wstring& name) const {
+  for (const auto& image : images_)
+    if (image->Name() == name) return image.get();
+  return nullptr;
+}
+
+const FormImage* Form::Image(const std::wstring& name) const { return FindImage(name); }
+
+void Form::InvalidateImage(const FormImage& image) {
+  if (!hwnd_) return;
+  RECT r = image.Bounds();
+  OffsetRect(&r, -horz_.position, -vert_.position);
+  InvalidateRect(hwnd_, &r, TRUE);
+}
+
+void Form::ShowImage(const std::wstring& name, bool visible) {
+  FormImage* image = FindImage(name);
+  if (!image || image->Visible() == visible) return;
+  image->SetVisible(visible);
+  InvalidateImage(*image);
+}
+
+void Form::MoveImage(const std::wstring& name, int left, int top) {
+  FormImage* image = FindImage(name);
+  if (!image) return;
+  if (image->Visible()) InvalidateImage(*image);
+  image->MoveTo(left, top);
+  if (image->Visible()) InvalidateImage(*image);
+}
+
+void Form::ApplyAnchors() {
+  if (anchored_.empty() || !hwnd_) return;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int dw = client.right - designClient_.cx, dh = client.bottom - designClient_.cy;
+  for (const Anchored& a : anchored_) {
+    RECT r = a.bounds;
+    auto follow = [](LONG& nearSide, LONG& farSide, bool nearAnchor, bool farAnchor, int d) {
+      if (nearAnchor && farAnchor) {
+        farSide += d;  // stretches with the form
+      } else if (farAnchor) {
+        nearSide += d;  // moves with the far edge
+        farSide += d;
+      } else if (!nearAnchor) {
+        nearSide += d / 2;  // stays centred
+        farSide += d / 2;
+      }
+    };
+    follow(r.left, r.right, a.left, a.right, dw);
+    follow(r.top, r.bottom, a.top, a.bottom, dh);
+    SetWindowPos(a.control, nullptr, r.left - horz_.position, r.top - vert_.position,
+                 std::max(0, static_cast<int>(r.right - r.left)),
+                 std::max(0, static_cast<int>(r.bottom - r.top)), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void Form::SetClickHandler(HWND control, Handler handler) {
@@ -334,6 +439,8 @@ void Form::Paint() {
     win32::PaintDc dc(hwnd_);
     try {
       FormPaint(dc.Get(), dc.Update());
+      for (const auto& image : images_)
+        if (image->Visible()) image->Draw(dc.Get(), -horz_.position, -vert_.position);
     } catch (...) {
       failure = std::current_exception();
     }
@@ -379,6 +486,13 @@ LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wParam, LP
       if (IsContainerControl(control) &&
           ((message != WM_HSCROLL && message != WM_VSCROLL) || lParam))
         return SendMessageW(formHandle, message, wParam, lParam);
+      break;
+    case WM_SETTEXT:
+      if (form && form->autoSizeLabels_.count(control)) {
+        LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+        FitLabel(control);
+        return result;
+      }
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(control, ControlProc, kSubclassId);
@@ -434,6 +548,7 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SIZE:
       UpdateScrollBars();
+      ApplyAnchors();
       break;
     case WM_PAINT:
       Paint();

@@ -14,10 +14,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "ui/FocusNavigation.h"
+#include "ui/FormImage.h"
 #include "ui/FormLayout.h"
 #include "win32/GdiHandles.h"
 
@@ -65,6 +67,11 @@ class Form {
 
   // Controls made from the layout, by name (0 when there is none).
   HWND Control(const std::wstring& name) const;
+  // The layout's images, drawn by the form over its own painting (null when
+  // there is none by that name). Showing, hiding and moving repaint.
+  const FormImage* Image(const std::wstring& name) const;
+  void ShowImage(const std::wstring& name, bool visible);
+  void MoveImage(const std::wstring& name, int left, int top);
   using Handler = std::function<void(HWND sender)>;
   // A click of a button or check box (and Enter on a focused push button).
   void SetClickHandler(HWND control, Handler handler);
@@ -124,7 +131,16 @@ class Form {
   static LRESULT CALLBACK StaticWindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+  struct Anchored {
+    HWND control;
+    RECT bounds;  // in the form's client area at its first size, unscrolled
+    bool left, top, right, bottom;
+  };
+
   void Paint();
+  void ApplyAnchors();
+  FormImage* FindImage(const std::wstring& name) const;
+  void InvalidateImage(const FormImage& image);
   bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void MouseWheel(short delta);
   void ScrollMessage(int bar, WORD request);
@@ -138,6 +154,10 @@ class Form {
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
   std::unique_ptr<Form> self_;
   std::map<std::wstring, HWND> controls_;
+  std::vector<std::unique_ptr<FormImage>> images_;
+  std::vector<Anchored> anchored_;
+  SIZE designClient_{};  // the client size the anchors are measured from
+  std::set<HWND> autoSizeLabels_;
   std::map<HWND, Handler> clickHandlers_;
   std::map<HWND, Handler> changeHandlers_;
   std::map<HWND, std::function<void(HWND, int)>> upDownHandlers_;

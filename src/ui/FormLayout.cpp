@@ -7,6 +7,9 @@
 #include <climits>
 #include <stdexcept>
 
+#include "ui/FormImage.h"
+#include "ui/StringGrid.h"
+#include "win32/Cp936.h"
 #include "win32/ThisModule.h"
 
 namespace topo::ui {
@@ -18,8 +21,12 @@ struct Token {
   size_t equals = std::string::npos;  // position of a key=value '=' outside quotes
 };
 
+// The layout being parsed, for the messages: its source name.
+thread_local const std::string* currentSource = nullptr;
+
 [[noreturn]] void Fail(int line, const std::string& what) {
-  throw std::runtime_error("window layout, line " + std::to_string(line) + ": " + what);
+  throw std::runtime_error((currentSource ? *currentSource : std::string("window layout")) +
+                           ", line " + std::to_string(line) + ": " + what);
 }
 
 std::wstring Wide(const std::string& utf8) {
@@ -82,13 +89,97 @@ int ToInt(const Token& t, int lineNo) {
   return value;
 }
 
-const wchar_t* const kKinds[] = {L"label",    L"edit",  L"button",  L"checkbox",
-                                 L"groupbox", L"panel", L"listbox", L"combobox",
-                                 L"updown",   L"image", L"grid"};
+enum class KeyType { Flag, Int, Text, Name, Align, Anchors };
 
-bool KnownKind(const std::wstring& kind) {
-  return std::any_of(std::begin(kKinds), std::end(kKinds),
-                     [&](const wchar_t* k) { return kind == k; });
+struct KeyRule {
+  const char* key;
+  KeyType type;
+};
+
+const KeyRule kCommonKeys[] = {{"text", KeyType::Text},      {"parent", KeyType::Name},
+                               {"tab", KeyType::Int},        {"id", KeyType::Int},
+                               {"hidden", KeyType::Flag},    {"disabled", KeyType::Flag},
+                               {"anchors", KeyType::Anchors}};
+
+struct KindRule {
+  const char* kind;
+  std::vector<KeyRule> keys;
+};
+
+const std::vector<KindRule>& Kinds() {
+  static const std::vector<KindRule> kinds = {
+      {"label", {{"align", KeyType::Align}, {"autosize", KeyType::Flag}}},
+      {"edit", {{"readonly", KeyType::Flag}}},
+      {"button", {}},
+      {"checkbox", {{"checked", KeyType::Flag}}},
+      {"groupbox", {}},
+      {"panel", {}},
+      {"listbox", {}},
+      {"combobox", {{"items", KeyType::Int}}},
+      {"updown",
+       {{"buddy", KeyType::Name},
+        {"min", KeyType::Int},
+        {"max", KeyType::Int},
+        {"pos", KeyType::Int},
+        {"increment", KeyType::Int},
+        {"wrap", KeyType::Flag}}},
+      {"image", {{"bitmap", KeyType::Text}, {"transparent", KeyType::Flag}}},
+      {"grid",
+       {{"columns", KeyType::Int},
+        {"rows", KeyType::Int},
+        {"fixedcols", KeyType::Int},
+        {"fixedrows", KeyType::Int},
+        {"colwidth", KeyType::Int},
+        {"rowheight", KeyType::Int},
+        {"lines", KeyType::Flag},
+        {"fixedlines", KeyType::Flag},
+        {"colsizing", KeyType::Flag},
+        {"rowselect", KeyType::Flag}}},
+  };
+  return kinds;
+}
+
+bool IsInt(const std::string& text) {
+  if (text.empty()) return false;
+  size_t used = 0;
+  try {
+    std::stoi(text, &used);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return used == text.size();
+}
+
+void CheckValue(const KeyRule& rule, const std::string& value, bool given, int lineNo) {
+  const std::string key = rule.key;
+  if (rule.type == KeyType::Flag) {
+    if (given) Fail(lineNo, "key " + key + " is a flag and takes no value");
+    return;
+  }
+  if (!given) Fail(lineNo, "key " + key + " needs a value");
+  switch (rule.type) {
+    case KeyType::Int:
+      if (!IsInt(value)) Fail(lineNo, "key " + key + " needs a number, got " + value);
+      break;
+    case KeyType::Align:
+      if (value != "left" && value != "center" && value != "right")
+        Fail(lineNo, "key align is left, center or right, not " + value);
+      break;
+    case KeyType::Anchors: {
+      size_t start = 0;
+      while (start <= value.size()) {
+        size_t comma = value.find(',', start);
+        std::string side = value.substr(start, comma == std::string::npos ? comma : comma - start);
+        if (side != "left" && side != "top" && side != "right" && side != "bottom")
+          Fail(lineNo, "key anchors names left, top, right or bottom, not " + side);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
+      break;
+    }
+    default:
+      break;
+  }
 }
 
 void ParseControl(const std::vector<Token>& tokens, int lineNo, FormLayout& layout) {
@@ -97,7 +188,10 @@ void ParseControl(const std::vector<Token>& tokens, int lineNo, FormLayout& layo
   c.line = lineNo;
   c.kind = Wide(tokens[1].text);
   c.name = Wide(tokens[2].text);
-  if (!KnownKind(c.kind)) Fail(lineNo, "unknown control kind " + tokens[1].text);
+  const auto& kinds = Kinds();
+  auto kind = std::find_if(kinds.begin(), kinds.end(),
+                           [&](const KindRule& k) { return tokens[1].text == k.kind; });
+  if (kind == kinds.end()) Fail(lineNo, "unknown control kind " + tokens[1].text);
   if (layout.Find(c.name)) Fail(lineNo, "control " + tokens[2].text + " declared twice");
   c.left = ToInt(tokens[3], lineNo);
   c.top = ToInt(tokens[4], lineNo);
@@ -105,17 +199,24 @@ void ParseControl(const std::vector<Token>& tokens, int lineNo, FormLayout& layo
   c.height = ToInt(tokens[6], lineNo);
   for (size_t i = 7; i < tokens.size(); ++i) {
     const Token& t = tokens[i];
-    if (t.equals == std::string::npos) {
-      c.properties[Wide(t.text)] = L"1";
-    } else {
-      c.properties[Wide(t.text.substr(0, t.equals))] = Wide(t.text.substr(t.equals + 1));
-    }
+    const bool given = t.equals != std::string::npos;
+    const std::string key = given ? t.text.substr(0, t.equals) : t.text;
+    const std::string value = given ? t.text.substr(t.equals + 1) : std::string();
+    const KeyRule* rule = nullptr;
+    for (const KeyRule& r : kCommonKeys)
+      if (key == r.key) rule = &r;
+    for (const KeyRule& r : kind->keys)
+      if (key == r.key) rule = &r;
+    if (!rule) Fail(lineNo, "unknown key " + key + " for a " + tokens[1].text);
+    CheckValue(*rule, value, given, lineNo);
+    c.properties[Wide(key)] = given ? Wide(value) : L"1";
   }
   for (const wchar_t* ref : {L"parent", L"buddy"}) {
     if (c.Has(ref) && !layout.Find(c.Text(ref)))
       Fail(lineNo, "the " + std::string(ref == std::wstring(L"parent") ? "parent" : "buddy") +
                        " must be declared before its use");
   }
+  c.id = c.Int(L"id", 100 + static_cast<int>(layout.controls.size()) + 1);
   layout.controls.push_back(std::move(c));
 }
 
@@ -142,7 +243,11 @@ const ControlLayout* FormLayout::Find(const std::wstring& controlName) const {
   return nullptr;
 }
 
-FormLayout ParseFormLayout(std::string_view text) {
+FormLayout ParseFormLayout(std::string_view text, const std::string& source) {
+  struct Source {
+    explicit Source(const std::string& s) { currentSource = &s; }
+    ~Source() { currentSource = nullptr; }
+  } naming(source);
   if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   FormLayout layout;
   bool sawForm = false, sawSize = false;
@@ -214,8 +319,14 @@ struct Made {
 
 Made ClassFor(const ControlLayout& c) {
   const std::wstring& k = c.kind;
-  if (k == L"label")
-    return {L"STATIC", static_cast<DWORD>(c.Text(L"align") == L"right" ? SS_RIGHT : SS_LEFT), 0};
+  if (k == L"label") {
+    const std::wstring align = c.Text(L"align", L"left");
+    return {L"STATIC",
+            static_cast<DWORD>(SS_NOPREFIX | (align == L"right"    ? SS_RIGHT
+                                              : align == L"center" ? SS_CENTER
+                                                                   : SS_LEFT)),
+            0};
+  }
   if (k == L"edit")
     return {
         L"EDIT",
@@ -234,35 +345,75 @@ Made ClassFor(const ControlLayout& c) {
             static_cast<DWORD>(WS_TABSTOP | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
                                (c.Has(L"wrap") ? UDS_WRAP : 0)),
             0};
-  if (k == L"image") return {L"STATIC", SS_BITMAP, 0};
   return {kStringGridClass, WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE};
+}
+
+// A drop-down list: its closed height is the layout's, and the window's
+// height (which Win32 uses for the open list) shows `items` items.
+void ShapeComboBox(HWND w, const ControlLayout& c) {
+  // The selection field is the item height plus the control's frame.
+  RECT field;
+  GetWindowRect(w, &field);
+  const int frame = (field.bottom - field.top) -
+                    static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  if (c.height > frame)
+    SendMessageW(w, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), c.height - frame);
+  const int item = static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, 0, 0));
+  SetWindowPos(w, nullptr, 0, 0, c.width, c.height + c.Int(L"items", 8) * item + 2,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ConfigureGrid(HWND w, const ControlLayout& c) {
+  StringGrid* grid = StringGrid::From(w);
+  if (!grid) return;
+  grid->SetColCount(c.Int(L"columns", 5));
+  grid->SetRowCount(c.Int(L"rows", 5));
+  grid->SetFixed(c.Int(L"fixedcols", 1), c.Int(L"fixedrows", 1));
+  grid->SetDefaultColWidth(c.Int(L"colwidth", 64));
+  grid->SetRowHeight(c.Int(L"rowheight", 24));
+  StringGrid::Options options;
+  options.lines = c.Has(L"lines");
+  options.fixedLines = c.Has(L"fixedlines");
+  options.colSizing = c.Has(L"colsizing");
+  options.rowSelect = c.Has(L"rowselect");
+  grid->SetOptions(options);
 }
 
 }  // namespace
 
-std::map<std::wstring, HWND> CreateLayoutControls(HWND form, const FormLayout& layout, HFONT font) {
+BuiltControls CreateLayoutControls(HWND form, const FormLayout& layout, HFONT font,
+                                   HMODULE bitmapSource) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   RegisterContainerClass(kPanelClass);
   RegisterContainerClass(kTabSheetClass);
+  StringGrid::Register();
 
-  std::map<std::wstring, HWND> made;
+  BuiltControls built;
+  auto& made = built.windows;
   for (const ControlLayout& c : layout.controls) {
+    if (c.kind == L"image") {
+      built.images.push_back(
+          std::make_unique<FormImage>(c.name, bitmapSource, c.Text(L"bitmap"),
+                                      RECT{c.left, c.top, c.left + c.width, c.top + c.height},
+                                      c.Has(L"transparent"), !c.Has(L"hidden")));
+      continue;
+    }
     Made m = ClassFor(c);
     HWND parent = c.Has(L"parent") ? made.at(c.Text(L"parent")) : form;
     DWORD style = WS_CHILD | m.style | (c.Has(L"hidden") ? 0 : WS_VISIBLE) |
                   (c.Has(L"disabled") ? WS_DISABLED : 0);
-    int height = c.height;
-    // A drop-down list's window includes its open list.
-    if (c.kind == L"combobox") height += c.height * c.Int(L"items", 8);
-    HWND w = CreateWindowExW(m.exStyle, m.cls, c.Text(L"text").c_str(), style, c.left, c.top,
-                             c.width, height, parent, nullptr, win32::ThisModule(), nullptr);
+    HWND w = CreateWindowExW(
+        m.exStyle, m.cls, c.Text(L"text").c_str(), style, c.left, c.top, c.width, c.height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), win32::ThisModule(), nullptr);
     if (!w) {
-      throw std::runtime_error("window layout, line " + std::to_string(c.line) +
-                               ": the control cannot be created");
+      throw std::runtime_error("window layout " + win32::Cp936FromWide(layout.name) + ", line " +
+                               std::to_string(c.line) + ": the control cannot be created");
     }
     SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (c.kind == L"checkbox" && c.Has(L"checked")) SendMessageW(w, BM_SETCHECK, BST_CHECKED, 0);
+    if (c.kind == L"combobox") ShapeComboBox(w, c);
+    if (c.kind == L"grid") ConfigureGrid(w, c);
     if (c.kind == L"updown") {
       if (c.Has(L"buddy"))
         SendMessageW(w, UDM_SETBUDDY, reinterpret_cast<WPARAM>(made.at(c.Text(L"buddy"))), 0);
@@ -277,14 +428,15 @@ std::map<std::wstring, HWND> CreateLayoutControls(HWND form, const FormLayout& l
   // Tab order is the order of siblings: declared tab orders first, in order,
   // then the others as declared.
   std::vector<const ControlLayout*> order;
-  for (const ControlLayout& c : layout.controls) order.push_back(&c);
+  for (const ControlLayout& c : layout.controls)
+    if (made.count(c.name)) order.push_back(&c);
   std::stable_sort(order.begin(), order.end(), [](const ControlLayout* a, const ControlLayout* b) {
     return a->Int(L"tab", INT_MAX) < b->Int(L"tab", INT_MAX);
   });
   for (const ControlLayout* c : order)
     SetWindowPos(made.at(c->name), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
-  return made;
+  return built;
 }
 
 }  // namespace topo::ui

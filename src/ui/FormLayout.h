@@ -9,15 +9,29 @@
 //   client WIDTH HEIGHT        client size (or: size WIDTH HEIGHT for the outer size)
 //   font "FACE" HEIGHT         HEIGHT as for CreateFont (negative: character height)
 //   control KIND NAME LEFT TOP WIDTH HEIGHT [key=value | key="text" | flag]...
-// Control kinds: label edit button checkbox groupbox panel listbox combobox
-// updown image. Keys: text, parent (name of a groupbox or panel), tab (tab
-// order among its siblings), readonly, checked, hidden, disabled, min, max,
-// pos, increment, buddy, wrap.
+// Keys every kind takes: text, parent (an earlier groupbox or panel), tab (tab
+// order among its siblings), id (control id; else 100 + its place in the
+// file), hidden, disabled, anchors=left,top,right,bottom (the sides whose
+// distance to the form's edge stays; left,top when not given).
+// Kinds and their own keys:
+//   label     align=left|center|right, autosize (width follows the text,
+//             keeping the right edge when right-aligned)
+//   edit      readonly                    button    -
+//   checkbox  checked                     groupbox, panel, listbox  -
+//   combobox  items=N (a drop-down list showing N items when open)
+//   updown    buddy=NAME min max pos increment wrap
+//   image     bitmap=RESOURCE transparent (drawn by the form, not a window)
+//   grid      columns rows fixedcols fixedrows colwidth rowheight, and the
+//             flags lines fixedlines colsizing rowselect (see ui/StringGrid.h)
+// An unknown statement, kind or key, a flag given a value or a value key
+// given none is an error naming the layout, the line and the key: a typing
+// error must not pass silently as a default.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +44,7 @@ struct ControlLayout {
   int left = 0, top = 0, width = 0, height = 0;
   std::map<std::wstring, std::wstring> properties;
   int line = 0;
+  int id = 0;  // the control id
 
   bool Has(const wchar_t* key) const { return properties.count(key) != 0; }
   std::wstring Text(const wchar_t* key, const std::wstring& otherwise = {}) const;
@@ -49,8 +64,9 @@ struct FormLayout {
   const ControlLayout* Find(const std::wstring& controlName) const;
 };
 
-// Throws std::runtime_error naming the line of the first malformed statement.
-FormLayout ParseFormLayout(std::string_view utf8);
+// Throws std::runtime_error naming source and the line of the first
+// malformed statement.
+FormLayout ParseFormLayout(std::string_view utf8, const std::string& source = "window layout");
 
 // Class names of the container windows a layout can create (panels and tab
 // sheets), and the one of the text grid, so that focus navigation can tell them.
@@ -58,8 +74,17 @@ inline constexpr const wchar_t* kPanelClass = L"TopoPanel";
 inline constexpr const wchar_t* kTabSheetClass = L"TopoTabSheet";
 inline constexpr const wchar_t* kStringGridClass = L"TopoStringGrid";
 
+class FormImage;
+
+struct BuiltControls {
+  std::map<std::wstring, HWND> windows;            // by name
+  std::vector<std::unique_ptr<FormImage>> images;  // drawn by the form
+};
+
 // Creates the controls of layout as children of form (or of their parent
-// control), in tab order, with font. Returns name -> window.
-std::map<std::wstring, HWND> CreateLayoutControls(HWND form, const FormLayout& layout, HFONT font);
+// control), in tab order, with font; images load their bitmaps from
+// bitmapSource.
+BuiltControls CreateLayoutControls(HWND form, const FormLayout& layout, HFONT font,
+                                   HMODULE bitmapSource);
 
 }  // namespace topo::ui
