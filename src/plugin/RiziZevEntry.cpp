@@ -9,6 +9,7 @@
 #include "win32/ComPtr.h"
 #include "win32/Cp936.h"
 #include "win32/ThisModule.h"
+#include "window/StandInWindow.h"
 
 namespace topo::plugin {
 namespace {
@@ -111,7 +112,9 @@ TModuleState& Module() {
   return state;
 }
 
-std::unique_ptr<TBizFormBase> CreateTopologyWindow() { return std::make_unique<TPlainForm>(); }
+std::unique_ptr<TBizFormBase> CreateTopologyWindow() {
+  return std::make_unique<window::TStandInWindow>();
+}
 
 HWND EntryUnguarded(TModuleState& module, int functionNo, HWND parentWindow, HWND notifyWindow,
                     IUnknown* host, int showExisting) {
