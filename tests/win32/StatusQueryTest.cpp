@@ -1,6 +1,6 @@
 // The status query against fake host objects: the call sequence and both
 // address forms, the grid for thin and wide answers, the error answer, and the
-// failures that must stay silent. The 42 function items byte for byte.
+// failures that must stay silent.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -58,49 +58,27 @@ std::string Cp936(const wchar_t* text) { return win32::Cp936FromWide(text); }
 win32::Variant V(const wchar_t* text) { return win32::Variant::String(text); }
 win32::Variant V(LONG number) { return win32::Variant::Int32(number); }
 
-// COM for the thread before any class is registered, gone after.
-struct Apartment {
-  Apartment() { CoInitialize(nullptr); }
-  ~Apartment() { CoUninitialize(); }
-};
-
 class StatusQueryTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, packerClass.Result());
-    ASSERT_EQ(S_OK, unpackerClass.Result());
-    frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
-    frame.Offer(L"TempData", &tempData);
-    host->AttachToHost(0, nullptr, nullptr, &frame);
+    ASSERT_EQ(S_OK, host.packerClass.Result());
+    ASSERT_EQ(S_OK, host.unpackerClass.Result());
   }
   void Click(LONG type, const wchar_t* name, const wchar_t* parent) {
-    win32::BStr t(L"ClickedSvrType"), n(L"ClickedSvrName"), p(L"ClickedParentARName");
-    tempData.SetValue(t.Get(), win32::Variant::Int32(type).Get());
-    tempData.SetValue(n.Get(), win32::Variant::String(name).Get());
-    tempData.SetValue(p.Get(), win32::Variant::String(parent).Get());
+    host.Click(type, name, parent);
   }
   void Answer(std::vector<std::wstring> fields, std::vector<std::vector<win32::Variant>> rows) {
-    unpacker.table.fields = std::move(fields);
-    unpacker.table.rows = std::move(rows);
+    host.Answer(std::move(fields), std::move(rows));
   }
   void Execute(const std::string& instance = "0", size_t item = 0) {
     log.calls.clear();
-    status::ExecuteStatusQuery(*host, instance, status::StatusFunctionItems().at(item), view);
+    status::ExecuteStatusQuery(*host.form, instance, status::StatusFunctionItems().at(item), view);
   }
 
-  Apartment apartment;
-  CallLog log;
-  FakeExchangeARCom arCom{log};
-  FakePacker packer{log};
-  FakeUnpacker unpacker{log};
-  FakeClassRegistration packerClass{host::CLSID_Packer, static_cast<host::IPackerDisp*>(&packer)};
-  FakeClassRegistration unpackerClass{host::CLSID_Unpacker,
-                                      static_cast<host::IUnpackerDisp*>(&unpacker)};
-  FakeDataContainer tempData;
-  FakeAppFrame frame;
-  // Declared after the fakes: it goes first and gives their references back.
-  std::unique_ptr<plugin::TBizFormBase> host = std::make_unique<plugin::TBizFormBase>(
-      ui::ParseFormLayout("form StatusHost\nclient 100 50\n"));
+  FakeExchangeHost host;
+  CallLog& log = host.log;
+  FakeExchangeARCom& arCom = host.arCom;
+  FakeUnpacker& unpacker = host.unpacker;
   RecordingView view;
 };
 
@@ -260,71 +238,17 @@ TEST_F(StatusQueryTest, FailuresAfterTheNameShowNothing) {
   }
 
   // Without an ARCom service nothing is sent and nothing shown.
-  frame.Withdraw(L"ARCom");
-  host->AttachToHost(0, nullptr, nullptr, &frame);
+  host.frame.Withdraw(L"ARCom");
+  host.Reattach();
   Execute();
   EXPECT_TRUE(log.calls.empty());
   EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(full, view.grid);
 
   // TempData is read before that point: its failure is the caller's.
-  frame.Withdraw(L"TempData");
-  host->AttachToHost(0, nullptr, nullptr, &frame);
+  host.frame.Withdraw(L"TempData");
+  host.Reattach();
   EXPECT_THROW(Execute(), win32::EHostCallError);
-}
-
-TEST(StatusFunctions, TheFortyTwoItemsByteForByte) {
-  const wchar_t* expected[] = {
-      L"25632  RAWUDP:\t取支持的管理ID(就是本功能)",
-      L"25633  RAWUDP:\t取初始化状态",
-      L"25634  RAWUDP:\t取配置信息",
-      L"25635  RAWUDP:\t取运行期统计信息",
-      L"25664  可靠UDP:\t显示模块的管理接口",
-      L"25665  可靠UDP:\t取初始化状态",
-      L"25666  可靠UDP:\t取配置信息",
-      L"25667  可靠UDP:\t取运行期统计信息",
-      L"25668  可靠UDP:\t取每个连接具体信息",
-      L"25696  SESSION:\t显示模块的管理接口",
-      L"25697  SESSION:\t取初始化状态",
-      L"25698  SESSION:\t取配置信息",
-      L"25699  SESSION:\t取运行期统计信息",
-      L"25700  SESSION:\t取每个连接具体信息",
-      L"25701  SESSION:\t取黑白名单",
-      L"25728  CSplit:\t显示模块的管理接口",
-      L"25729  CSplit:\t取运行期统计信息",
-      L"25730  CSplit:\t取分片的接收发送情况",
-      L"25731  CSplit:\t查看重组队列的详细信息",
-      L"00512  log取日志状态",
-      L"00513  log取日志配置",
-      L"00769  QXDB 取驱动库列表信息",
-      L"00770  QXDB 取数据源列表信息",
-      L"01281  MDB取内存数据库状态",
-      L"01282  MDB取缓存表配置",
-      L"01284  MDB取缓存表配置",
-      L"01285  MDB取缓存表配置",
-      L"01286  MDB取缓存表配置",
-      L"02049  TempMDB取临时表列表",
-      L"02817  SessionMgr取服务状态",
-      L"03073  PagesQueryMgr取服务状态",
-      L"03329  TimerMgr取服务状态",
-      L"03585  TaskMgr取服务状态",
-      L"05633  AppMgr取功能号列表",
-      L"05634  AppMgr取功能组件库列表",
-      L"05635  AppMgr取脚本组件库列表",
-      L"05121  ICommService取通信模块状态",
-      L"12545  ProcServer取已加载的基础服务信息",
-      L"12546  ProcServer取调用中的子服务信息",
-      L"12547  ProcServer取服务处理模块状态与配置",
-      L"12548  ProcServer取服务处理线程状态",
-      L"12549  ProcServer取通信接收队列状态",
-  };
-  const auto& items = status::StatusFunctionItems();
-  ASSERT_EQ(std::size(expected), items.size());
-  for (size_t i = 0; i < items.size(); ++i) {
-    EXPECT_EQ(Cp936(expected[i]), items[i]) << "item " << i + 1;
-    EXPECT_EQ(_wtol(std::wstring(expected[i], 5).c_str()), status::FunctionNumberOf(items[i]))
-        << "item " << i + 1;
-  }
 }
 
 }  // namespace

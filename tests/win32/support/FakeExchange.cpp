@@ -2,6 +2,7 @@
 // compares a whole conversation with one expected table.
 #include "FakeExchange.h"
 
+#include "win32/BStr.h"
 #include "win32/Cp936.h"
 
 namespace topo::test {
@@ -196,5 +197,30 @@ FakeClassRegistration::FakeClassRegistration(const CLSID& cls, IUnknown* object)
 FakeClassRegistration::~FakeClassRegistration() {
   if (SUCCEEDED(result_)) CoRevokeClassObject(cookie_);
 }
+
+FakeExchangeHost::FakeExchangeHost()
+    : form(std::make_unique<plugin::TBizFormBase>(
+          ui::ParseFormLayout("form ExchangeHost\nclient 100 50\n"))) {
+  frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
+  frame.Offer(L"TempData", &tempData);
+  Reattach();
+}
+
+FakeExchangeHost::~FakeExchangeHost() { form.reset(); }
+
+void FakeExchangeHost::Click(LONG type, const wchar_t* name, const wchar_t* parent) {
+  win32::BStr t(L"ClickedSvrType"), n(L"ClickedSvrName"), p(L"ClickedParentARName");
+  tempData.SetValue(t.Get(), win32::Variant::Int32(type).Get());
+  tempData.SetValue(n.Get(), win32::Variant::String(name).Get());
+  tempData.SetValue(p.Get(), win32::Variant::String(parent).Get());
+}
+
+void FakeExchangeHost::Answer(std::vector<std::wstring> fields,
+                              std::vector<std::vector<win32::Variant>> rows) {
+  unpacker.table.fields = std::move(fields);
+  unpacker.table.rows = std::move(rows);
+}
+
+void FakeExchangeHost::Reattach() { form->AttachToHost(0, nullptr, nullptr, &frame); }
 
 }  // namespace topo::test

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "plugin/BizForm.h"
 #include "win32/Variant.h"
 
 namespace topo::test {
@@ -119,6 +120,43 @@ class FakeClassRegistration {
   std::unique_ptr<Factory> factory_;
   DWORD cookie_ = 0;
   HRESULT result_ = E_FAIL;
+};
+
+// COM for the thread while it lives.
+struct ComApartment {
+  ComApartment() { CoInitialize(nullptr); }
+  ~ComApartment() { CoUninitialize(); }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+};
+
+// A host window attached to a fake host frame that offers the exchange fakes
+// as "ARCom" and the packer and unpacker classes, and a "TempData".
+struct FakeExchangeHost {
+  FakeExchangeHost();
+  FakeExchangeHost(const FakeExchangeHost&) = delete;
+  FakeExchangeHost& operator=(const FakeExchangeHost&) = delete;
+  ~FakeExchangeHost();
+
+  // What the status command writes to TempData about the clicked node.
+  void Click(LONG type, const wchar_t* name, const wchar_t* parent);
+  // The next answer's table.
+  void Answer(std::vector<std::wstring> fields, std::vector<std::vector<win32::Variant>> rows);
+  // Attaches again, so that the services are asked for anew.
+  void Reattach();
+
+  ComApartment apartment;
+  CallLog log;
+  FakeExchangeARCom arCom{log};
+  FakePacker packer{log};
+  FakeUnpacker unpacker{log};
+  FakeClassRegistration packerClass{host::CLSID_Packer, static_cast<host::IPackerDisp*>(&packer)};
+  FakeClassRegistration unpackerClass{host::CLSID_Unpacker,
+                                      static_cast<host::IUnpackerDisp*>(&unpacker)};
+  FakeDataContainer tempData;
+  FakeAppFrame frame;
+  // Declared after the fakes: it goes first and gives their references back.
+  std::unique_ptr<plugin::TBizFormBase> form;
 };
 
 }  // namespace topo::test
