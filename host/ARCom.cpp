@@ -112,6 +112,11 @@ HRESULT ARCom::SendPacket(VARIANT packet, LONG, VARIANT* packetId) {
     record.addressKind = addressKind_;
     record.address = address_;
     Pending answer = Answer(request);
+    // A destination holds for the one request it was set for: the status
+    // refresh sets none and must not follow the last status query or command
+    // to whatever instance that was sent to.
+    addressKind_ = 0;
+    address_.clear();
     record.request = std::move(request);
     record.errorNo = answer.errorNo;
     record.returnCode = answer.answer.returnCode;

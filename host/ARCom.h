@@ -1,6 +1,7 @@
 // The host's ARCom connection: it keeps what the plug-in set (function,
-// destination, request mode and kind), answers every packet from the network
-// model at once, and records every request so a run can be checked afterwards.
+// destination, request mode and kind; a destination lasts for one request),
+// answers every packet from the network model at once, and records every
+// request so a run can be checked afterwards.
 #pragma once
 
 #include <functional>

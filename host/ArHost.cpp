@@ -38,7 +38,13 @@ constexpr int kTitleHeight = 26;
 constexpr COLORREF kTitleBackground = RGB(24, 48, 76);
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT_PTR kShotTimer = 2;
+constexpr UINT_PTR kStatusOpenTimer = 3;
+constexpr UINT_PTR kStatusRunTimer = 4;
 constexpr UINT_PTR kFirstClickTimer = 100;
+// Posted to the plug-in window to open the status query on the node that
+// TempData names, as its popup menu's status command would. The plug-in
+// registers the same name.
+constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
 constexpr wchar_t kFrameClass[] = L"ArHostFrame";
 constexpr wchar_t kClientClass[] = L"ArHostClient";
 
@@ -175,6 +181,8 @@ class Host {
   void PaintStatus(HDC dc);
   void TakeScreenshot();
   void Click(const arhost::Click& click);
+  void OpenStatusQuery();
+  void RunStatusQuery();
 
   Options options_;
   std::wstring scenarioName_ = L"(built in)";
@@ -184,6 +192,7 @@ class Host {
   HFONT font_ = nullptr;
   HBRUSH background_ = nullptr;
   ARCom* arcom_ = nullptr;  // owned by the service directory below
+  ComPtr<topo::host::IDataContainer> tempData_;
   bool shown_ = false;
   std::chrono::steady_clock::time_point shownAt_;
   int exitCode_ = 0;
@@ -348,6 +357,12 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         KillTimer(window, kShotTimer);
         TakeScreenshot();
         DestroyWindow(window);
+      } else if (wp == kStatusOpenTimer) {
+        KillTimer(window, wp);
+        OpenStatusQuery();
+      } else if (wp == kStatusRunTimer) {
+        KillTimer(window, wp);
+        RunStatusQuery();
       } else if (wp >= kFirstClickTimer && wp < kFirstClickTimer + options_.clicks.size()) {
         KillTimer(window, wp);
         Click(options_.clicks[wp - kFirstClickTimer]);
@@ -423,6 +438,73 @@ void Host::Click(const arhost::Click& click) {
   PostMessageW(target, click.right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
 }
 
+void Host::OpenStatusQuery() {
+  if (!plugin_ || !IsWindow(plugin_) || !tempData_) return;
+  // What the status command leaves in TempData for the dialog.
+  const StatusQuery& q = *options_.status;
+  DataContainer* temp = DataContainer::From(tempData_.Get());
+  temp->Put(L"ClickedSvrType", Variant::Int32(q.as.empty() ? 0 : 1));
+  temp->Put(L"ClickedSvrName", Variant::String(q.as.empty() ? q.ar : q.as));
+  temp->Put(L"ClickedParentARName", Variant::String(q.as.empty() ? std::wstring() : q.ar));
+  temp->Put(L"ClickedSvrNo", Variant::Int32(q.instance));
+  SetTimer(frame_, kStatusRunTimer, 1000, nullptr);
+  PostMessageW(plugin_, RegisterWindowMessageW(kOpenStatusQueryMessage), 0, 0);
+}
+
+struct Found {
+  HWND skip;
+  HWND window;
+};
+
+BOOL CALLBACK FindComboBox(HWND w, LPARAM found) {
+  wchar_t cls[16] = L"";
+  GetClassNameW(w, cls, 16);
+  if (lstrcmpiW(cls, L"ComboBox") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
+// The modal dialog: the one visible, enabled top-level window of this thread
+// besides the frame (which it disables) that has a drop-down list.
+BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
+  auto* f = reinterpret_cast<Found*>(found);
+  HWND combo = nullptr;
+  if (w == f->skip || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
+  EnumChildWindows(w, FindComboBox, reinterpret_cast<LPARAM>(&combo));
+  if (!combo) return TRUE;
+  f->window = w;
+  return FALSE;
+}
+
+// Chooses the function in the open dialog and presses its push button, as an
+// operator would.
+void Host::RunStatusQuery() {
+  Found dialog{frame_, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+  if (!dialog.window) {
+    Say(L"arhost: no status dialog opened");
+    return;
+  }
+  HWND button = nullptr;
+  for (HWND c = GetWindow(dialog.window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(c, cls, 16);
+    if (lstrcmpiW(cls, L"Button") == 0 && !button) button = c;
+    if (lstrcmpiW(cls, L"ComboBox") == 0 && options_.status->function) {
+      wchar_t prefix[8];
+      std::swprintf(prefix, 8, L"%05d", options_.status->function);
+      LRESULT item =
+          SendMessageW(c, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(prefix));
+      if (item != CB_ERR) {
+        SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        SendMessageW(dialog.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(c));
+      }
+    }
+  }
+  if (button) SendMessageW(button, BM_CLICK, 0, 0);
+}
+
 int Host::Run() {
   Network network;
   if (!LoadScenario(&network)) return 2;
@@ -453,7 +535,8 @@ int Host::Run() {
   };
   offer(L"ARCom", arcom.Get());
   offer(L"PersonalData", DataContainer::Create(dataDir + L"PersonalData.txt").Get());
-  offer(L"TempData", DataContainer::Create().Get());
+  tempData_ = DataContainer::Create();
+  offer(L"TempData", tempData_.Get());
   offer(L"MemConfig", MemConfig::Create(dataDir).Get());
   offer(L"LoginInfo", login.Get());
 
@@ -508,6 +591,8 @@ int Host::Run() {
   SetTimer(frame_, kStatusTimer, 1000, nullptr);
   if (!options_.screenshot.empty())
     SetTimer(frame_, kShotTimer, static_cast<UINT>(options_.after * 1000), nullptr);
+  if (options_.status)
+    SetTimer(frame_, kStatusOpenTimer, static_cast<UINT>(options_.status->at * 1000), nullptr);
   for (size_t i = 0; i < options_.clicks.size(); ++i)
     SetTimer(frame_, kFirstClickTimer + i, static_cast<UINT>(options_.clicks[i].at * 1000),
              nullptr);

@@ -140,14 +140,30 @@ std::vector<std::wstring> Tokens(const std::wstring& line) {
 }
 
 // The management functions an instance answers, with the shape of their table.
-enum class Shape { kInterface, kInit, kConfig, kStats, kConnections, kList, kService };
+// Not every answer is a full table: a module's own id list has one column, a
+// state is one row, an empty queue has columns and no rows, and a module with
+// no black or white list configured answers with no fields at all.
+enum class Shape {
+  kInterface,
+  kIds,
+  kInit,
+  kConfig,
+  kStats,
+  kConnections,
+  kList,
+  kService,
+  kRecord,
+  kNames,
+  kEmptyQueue,
+  kNothing
+};
 struct StatusFunction {
   int32_t number;
   const wchar_t* module;
   Shape shape;
 };
 constexpr StatusFunction kStatusFunctions[] = {
-    {25632, L"RAWUDP", Shape::kInterface},
+    {25632, L"RAWUDP", Shape::kIds},
     {25633, L"RAWUDP", Shape::kInit},
     {25634, L"RAWUDP", Shape::kConfig},
     {25635, L"RAWUDP", Shape::kStats},
@@ -161,12 +177,12 @@ constexpr StatusFunction kStatusFunctions[] = {
     {25698, L"SESSION", Shape::kConfig},
     {25699, L"SESSION", Shape::kStats},
     {25700, L"SESSION", Shape::kConnections},
-    {25701, L"SESSION", Shape::kList},
+    {25701, L"SESSION", Shape::kNothing},
     {25728, L"CSplit", Shape::kInterface},
     {25729, L"CSplit", Shape::kStats},
     {25730, L"CSplit", Shape::kStats},
-    {25731, L"CSplit", Shape::kList},
-    {512, L"log", Shape::kService},
+    {25731, L"CSplit", Shape::kEmptyQueue},
+    {512, L"log", Shape::kRecord},
     {513, L"log", Shape::kConfig},
     {769, L"QXDB", Shape::kList},
     {770, L"QXDB", Shape::kList},
@@ -175,7 +191,7 @@ constexpr StatusFunction kStatusFunctions[] = {
     {1284, L"MDB", Shape::kList},
     {1285, L"MDB", Shape::kList},
     {1286, L"MDB", Shape::kList},
-    {2049, L"TempMDB", Shape::kList},
+    {2049, L"TempMDB", Shape::kNames},
     {2817, L"SessionMgr", Shape::kService},
     {3073, L"PagesQueryMgr", Shape::kService},
     {3329, L"TimerMgr", Shape::kService},
@@ -596,6 +612,27 @@ Packet Network::Status(int32_t function, int32_t addressKind, const std::wstring
                           Text(i % 4 == 3 ? L"空闲" : L"正常"), Int((seed >> i) % 1000 + elapsed)});
       break;
     }
+    case Shape::kIds:
+      p.fields = {L"func_no"};
+      for (const auto& g : kStatusFunctions)
+        if (std::wcscmp(g.module, f->module) == 0) p.rows.push_back({Value(g.number)});
+      break;
+    case Shape::kRecord:
+      p.fields = {L"level", L"file", L"size", L"lines"};
+      p.rows = {
+          {Text(L"INFO"),
+           Text(L"log\\" + (as ? as->name : ar->name) + L"_" + std::to_wstring(instance) + L".log"),
+           Int(seed % 4096 + uptime * 7), Int(seed % 977 + uptime / 2)}};
+      break;
+    case Shape::kNames:
+      p.fields = {L"table_name"};
+      p.rows = {{Text(L"tmp_session_" + std::to_wstring(instance))}};
+      break;
+    case Shape::kEmptyQueue:
+      p.fields = {L"queue_id", L"peer", L"fragments", L"bytes"};
+      break;
+    case Shape::kNothing:
+      break;
     case Shape::kService:
       p.fields = {L"item", L"value"};
       p.rows = {{Text(L"服务状态"), Text(L"运行")},

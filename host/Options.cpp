@@ -35,6 +35,30 @@ bool ParseClick(const std::wstring& text, bool right, Click* click) {
          Number(text.substr(at + 1), &click->at);
 }
 
+// "AR.N", "AR.AS.N", each optionally followed by ":FUNCTION", then "@SECONDS".
+bool ParseStatusQuery(const std::wstring& text, StatusQuery* query) {
+  size_t at = text.rfind(L'@');
+  if (at == std::wstring::npos || !Number(text.substr(at + 1), &query->at)) return false;
+  std::wstring target = text.substr(0, at);
+  size_t colon = target.find(L':');
+  if (colon != std::wstring::npos) {
+    if (!Integer(target.substr(colon + 1), 1, 99999, &query->function)) return false;
+    target.resize(colon);
+  }
+  std::vector<std::wstring> parts;
+  for (size_t start = 0;;) {
+    size_t dot = target.find(L'.', start);
+    parts.push_back(target.substr(start, dot == std::wstring::npos ? dot : dot - start));
+    if (dot == std::wstring::npos) break;
+    start = dot + 1;
+  }
+  if (parts.size() < 2 || parts.size() > 3 || parts[0].empty() || parts[parts.size() - 2].empty())
+    return false;
+  query->ar = parts[0];
+  query->as = parts.size() == 3 ? parts[1] : std::wstring();
+  return Integer(parts.back(), 0, 9, &query->instance);
+}
+
 }  // namespace
 
 std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::wstring* error) {
@@ -67,6 +91,10 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
       Click c;
       ok = ParseClick(v, a == L"--rclick", &c);
       if (ok) o.clicks.push_back(c);
+    } else if (a == L"--status") {
+      StatusQuery q;
+      ok = ParseStatusQuery(v, &q);
+      if (ok) o.status = q;
     } else if (a == L"--size") {
       size_t x = v.find(L'x');
       ok = x != std::wstring::npos && Integer(v.substr(0, x), 320, 4000, &o.width) &&

@@ -14,6 +14,16 @@ struct Click {
   double at = 0;  // seconds after the plug-in window is shown
 };
 
+// A status query on one server instance, opened as the topology window's
+// status command opens it, then run with one function.
+struct StatusQuery {
+  std::wstring ar;
+  std::wstring as;  // empty: the AR node itself
+  int instance = 0;
+  int function = 0;  // 0: the dialog's first function
+  double at = 0;     // seconds after the plug-in window is shown
+};
+
 struct Options {
   std::wstring plugin;
   std::wstring resource;
@@ -25,13 +35,14 @@ struct Options {
   int width = 1000, height = 640;  // outer size of the frame window
   std::vector<Click> clicks;
   std::vector<std::wstring> without;  // services the host leaves out
+  std::optional<StatusQuery> status;
 };
 
 inline constexpr wchar_t kUsage[] =
     L"usage: arhost PLUGIN.dll [--resource FILE] [--scenario FILE] [--data-dir DIR]\n"
     L"         [--request-log FILE] [--size WxH] [--without SERVICE]...\n"
     L"         [--screenshot FILE.png [--after SECONDS]] [--click X,Y@SECONDS]...\n"
-    L"         [--rclick X,Y@SECONDS]...\n";
+    L"         [--rclick X,Y@SECONDS]... [--status AR[.AS].N[:FUNCTION]@SECONDS]\n";
 
 // Empty with *error set when the arguments are not usable.
 std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::wstring* error);

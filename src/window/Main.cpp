@@ -97,7 +97,8 @@ TMainForm::TMainForm()
     : TBizFormBase(plugin::LoadFormLayout(plugin::kMainFormLayout)),
       Model_(std::make_unique<TARNodeList>()),
       random_(static_cast<std::mt19937::result_type>(
-          std::chrono::steady_clock::now().time_since_epoch().count())) {
+          std::chrono::steady_clock::now().time_since_epoch().count())),
+      openStatusQuery_(RegisterWindowMessageW(kOpenStatusQueryMessage)) {
   for (int i = 0; i < kToolbarCount; ++i) {
     HWND control = Control(kToolbarNames[i]);
     if (!control) throw std::runtime_error("the window layout lacks a toolbar control");
@@ -352,7 +353,37 @@ void TMainForm::FormDestroy() {
   }
 }
 
+status::TFormStatus& TMainForm::StatusDialog() {
+  if (!statusDialog_) statusDialog_ = std::make_unique<status::TFormStatus>();
+  return *statusDialog_;
+}
+
+void TMainForm::OpenStatusQuery() {
+  host::IDataContainer* temp = GetTempData();
+  const auto read = [temp](const wchar_t* name) {
+    win32::BStr key(name);
+    win32::Variant value;
+    win32::Check(temp->GetValue(key.Get(), value.Put()), "GetValue(TempData)");
+    return value;
+  };
+  win32::Variant svrNo = read(L"ClickedSvrNo");
+  win32::Variant number;
+  win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&svrNo.Get()), 0, VT_I4),
+               "ClickedSvrNo");
+  status::TFormStatus& dialog = StatusDialog();
+  dialog.HostForm = this;
+  dialog.SetServerCaption(win32::VariantText(read(L"ClickedSvrName").Get()));
+  dialog.SetInstances({static_cast<int>(number.Get().lVal)});
+  // Modal to the host's whole window, as the plug-in's other dialogs are.
+  HWND owner = plugin::Module().ApplicationWindow();
+  dialog.ShowModal(owner ? owner : GetAncestor(Handle(), GA_ROOT));
+}
+
 LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == openStatusQuery_ && openStatusQuery_) {
+    OpenStatusQuery();
+    return 0;
+  }
   switch (message) {
     case WM_TIMER:
       if (wParam == kTimerId) {

@@ -13,9 +13,14 @@
 
 #include "Nodes.h"
 #include "plugin/BizForm.h"
+#include "status/Status.h"
 #include "window/StatusRefresh.h"
 
 namespace topo::window {
+
+// The host may open the status dialog on the node it has written to TempData
+// (the keys the status command writes) with this registered message.
+inline constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
 
 class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private RefreshServices {
  public:
@@ -51,6 +56,9 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   int UpDownPosition(const wchar_t* name) const;
   // The canvas: (0, 0, horizontal scroll range, vertical scroll range).
   TRect CanvasRect() const;
+  // This window's own status dialog, made at its first use (a resource file
+  // without the dialog's layout then fails only the query, not the window).
+  status::TFormStatus& StatusDialog();
 
  protected:
   void AfterAttach() override;
@@ -69,6 +77,9 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   host::IUnpackerDisp* Unpacker() override { return GetUnpacker(); }
 
   void FormDestroy();
+  // Opens the status dialog modally on the node TempData names, with its one
+  // instance in the instance list. The window may be gone when this returns.
+  void OpenStatusQuery();
   void SetTimer(bool enabled, UINT interval);
   void AlarmPlacement(const wchar_t* image);
   void ReadSetting(const wchar_t* key, const wchar_t* upDown, int otherwise);
@@ -87,6 +98,8 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   UINT timerInterval_ = 2000;
   bool timerEnabled_ = false;
   bool destroyed_ = false;
+  const UINT openStatusQuery_;
+  std::unique_ptr<status::TFormStatus> statusDialog_;
 };
 
 }  // namespace topo::window

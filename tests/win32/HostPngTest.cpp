@@ -48,10 +48,11 @@ TEST(HostPng, ImagesLargerThanOneStoredBlockRoundTrip) {
 
 TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
   std::wstring error;
-  auto o = arhost::ParseOptions(
-      {L"topo.dll", L"--screenshot", L"a.png", L"--after", L"2.5", L"--click", L"10,20@1",
-       L"--rclick", L"5,-3@0.5", L"--size", L"800x600", L"--without", L"ARCom"},
-      &error);
+  auto o =
+      arhost::ParseOptions({L"topo.dll", L"--screenshot", L"a.png", L"--after", L"2.5", L"--click",
+                            L"10,20@1", L"--rclick", L"5,-3@0.5", L"--size", L"800x600",
+                            L"--without", L"ARCom", L"--status", L"华东AR.清算服务.3:12548@1.5"},
+                           &error);
   ASSERT_TRUE(o) << std::string(error.begin(), error.end());
   EXPECT_EQ(L"topo.dll", o->plugin);
   EXPECT_DOUBLE_EQ(2.5, o->after);
@@ -62,6 +63,16 @@ TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
   EXPECT_EQ(-3, o->clicks[1].y);
   EXPECT_EQ(800, o->width);
   EXPECT_EQ(std::vector<std::wstring>{L"ARCom"}, o->without);
+  ASSERT_TRUE(o->status);
+  EXPECT_EQ(L"华东AR", o->status->ar);
+  EXPECT_EQ(L"清算服务", o->status->as);
+  EXPECT_EQ(3, o->status->instance);
+  EXPECT_EQ(12548, o->status->function);
+  EXPECT_DOUBLE_EQ(1.5, o->status->at);
+  o = arhost::ParseOptions({L"topo.dll", L"--status", L"R1.0@2"}, &error);
+  ASSERT_TRUE(o && o->status);
+  EXPECT_EQ(L"", o->status->as);
+  EXPECT_EQ(0, o->status->function);
 
   for (auto bad : std::vector<std::vector<std::wstring>>{
            {},
@@ -73,6 +84,11 @@ TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
            {L"a.dll", L"--click", L"1,2"},
            {L"a.dll", L"--size", L"100x100"},
            {L"a.dll", L"--colour", L"red"},
+           {L"a.dll", L"--status", L"R1.0"},
+           {L"a.dll", L"--status", L"R1@1"},
+           {L"a.dll", L"--status", L"R1.A.B.0@1"},
+           {L"a.dll", L"--status", L"R1.10@1"},
+           {L"a.dll", L"--status", L"R1.0:fn@1"},
        })
     EXPECT_FALSE(arhost::ParseOptions(bad, &error)) << bad.size();
 }

@@ -99,6 +99,7 @@ TEST(HostServices, ARComAnswersFromTheNetworkAndReportsErrors) {
   auto* impl = arhost::ARCom::From(arcom.Get());
   ASSERT_EQ(3u, impl->Requests().size());
   EXPECT_EQ(L"R0.ADM.0", impl->Requests()[1].address);
+  EXPECT_EQ(L"", impl->Requests()[2].address) << "a destination holds for one request";
   std::string line = arhost::RequestLogLine(impl->Requests()[1]);
   EXPECT_NE(std::string::npos, line.find("fn=51211")) << line;
   EXPECT_NE(std::string::npos, line.find("values=[1,\"S1\",0,\"***\"]")) << line;

@@ -1,0 +1,164 @@
+// The status query's exchange. The request carries no fields at all: the
+// function number and the destination say everything, so the packer is only
+// opened and closed.
+#include "status/StatusQuery.h"
+
+#include <exception>
+#include <optional>
+
+#include "status/StatusFunctions.h"
+#include "win32/BStr.h"
+#include "win32/CheckedCall.h"
+#include "win32/ComPtr.h"
+#include "win32/Cp936.h"
+#include "win32/UnpackerReportReader.h"
+#include "win32/Variant.h"
+
+namespace topo::status {
+namespace {
+
+// "返回错误" in code page 936.
+constexpr char kErrorReturned[] = "\xB7\xB5\xBB\xD8\xB4\xED\xCE\xF3";
+
+win32::Variant ReadValue(host::IDataContainer* container, const wchar_t* name) {
+  win32::BStr key(name);
+  win32::Variant value;
+  win32::Check(container->GetValue(key.Get(), value.Put()), "GetValue(TempData)");
+  return value;
+}
+
+LONG Int32Of(const win32::Variant& value, const char* operation) {
+  win32::Variant number;
+  win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4),
+               operation);
+  return number.Get().lVal;
+}
+
+// The field object has no interface id of its own: its dispatch pointer is
+// the field interface.
+win32::ComPtr<IDispatch> Field(host::IUnpackerDisp* unpacker, const win32::Variant& key) {
+  win32::ComPtr<IDispatch> field;
+  win32::Check(unpacker->GetField(key.Get(), field.Put()), "GetField");
+  if (!field) throw win32::EHostCallError("GetField", E_POINTER);
+  return field;
+}
+
+std::string FieldValueText(IDispatch* field) {
+  win32::Variant value;
+  win32::Check(static_cast<host::IUnpackerField*>(field)->GetValue(value.Put()), "GetValue");
+  return win32::VariantText(value.Get());
+}
+
+std::string FieldName(IDispatch* field) {
+  win32::BStr name;
+  win32::Check(static_cast<host::IUnpackerField*>(field)->GetName(name.Put()), "GetName");
+  return win32::Cp936FromWide(name.Str());
+}
+
+LONG Count(host::IUnpackerDisp* unpacker,
+           HRESULT (STDMETHODCALLTYPE host::IUnpackerDisp::*get)(LONG*), const char* operation) {
+  LONG n = 0;
+  win32::Check((unpacker->*get)(&n), operation);
+  return n;
+}
+
+// Writes an opened answer to the grid.
+void FillResultGrid(host::IUnpackerDisp* unpacker, TStatusView& grid) {
+  using U = host::IUnpackerDisp;
+  grid.SetColCount(2);
+  grid.SetRowCount(2);
+  LONG fields = Count(unpacker, &U::GetFieldCount, "GetFieldCount");
+  if (fields > 1) grid.SetColCount(fields + 1);
+  LONG rows = Count(unpacker, &U::GetRowCount, "GetRowCount");
+  if (rows > 1) grid.SetRowCount(rows + 1);
+  grid.SetCell(0, 0, "#");
+  grid.SetCell(0, 1, "");
+  grid.SetCell(1, 0, "");
+  grid.SetCell(1, 1, "");
+
+  fields = Count(unpacker, &U::GetFieldCount, "GetFieldCount");
+  for (LONG i = 1; i <= fields; ++i) {
+    grid.SetCell(i, 0, FieldName(Field(unpacker, win32::Variant::Int32(i - 1)).Get()));
+    grid.SetCell(i, 1, "");
+  }
+  win32::Check(unpacker->First(), "First");
+  rows = Count(unpacker, &U::GetRowCount, "GetRowCount");
+  for (LONG k = 1; k <= rows; ++k) {
+    grid.SetCell(0, k, std::to_string(k));
+    fields = Count(unpacker, &U::GetFieldCount, "GetFieldCount");
+    for (LONG i = 1; i <= fields; ++i) {
+      std::string text = FieldValueText(Field(unpacker, win32::Variant::Int32(i - 1)).Get());
+      // A value is text up to its first zero character, as a C string would be.
+      grid.SetCell(i, k, text.substr(0, text.find('\0')));
+    }
+    win32::Check(unpacker->Next(), "Next");
+  }
+}
+
+// Sends one query; returns the message of an error answer, or fills the grid.
+std::optional<std::string> QueryStatus(plugin::TBizFormBase& host, const TStatusTarget& target,
+                                       LONG functionNo, TStatusView& grid) {
+  host::IARCom* arCom = host.GetARCom();
+  if (!arCom) throw win32::EHostCallError("GetARCom", E_NOINTERFACE);
+  win32::Variant address = win32::Variant::String(win32::WideFromCp936(target.Address));
+  win32::Check(arCom->SetDestination(target.AddressKind, address.Get()), "SetDestination");
+  win32::Check(arCom->SetFunction(functionNo, nullptr), "SetFunction");
+  win32::Check(arCom->SetRequestMode(kStatusRequestMode), "SetRequestMode");
+  win32::Check(arCom->SetRequestKind(kStatusRequestKind), "SetRequestKind");
+
+  host::IPackerDisp* packer = host.GetPacker();
+  win32::Check(packer->BeginPack(), "BeginPack");
+  win32::Check(packer->EndPack(), "EndPack");
+  win32::Variant packet;
+  win32::Check(packer->GetPacket(packet.Put()), "GetPacket");
+
+  win32::Variant packetId;
+  win32::Check(arCom->SendPacket(packet.Get(), kSendTimeout, packetId.Put()), "SendPacket");
+  win32::Variant answer;
+  win32::Check(arCom->ReceiveAnswer(Int32Of(packetId, "PacketID"), kAnswerTimeout, answer.Put()),
+               "ReceiveAnswer");
+  host::IUnpackerDisp* unpacker = host.GetUnpacker();
+  win32::Check(unpacker->Open(answer.Get()), "Open");
+  LONG errorNo = 0;
+  win32::Check(arCom->GetErrorNo(&errorNo), "GetErrorNo");
+
+  if (errorNo != 0) {
+    auto field = Field(unpacker, win32::Variant::String(L"error_info"));
+    return kErrorReturned + std::to_string(errorNo) + "\r" + FieldValueText(field.Get());
+  }
+  FillResultGrid(unpacker, grid);
+  return std::nullopt;
+}
+
+}  // namespace
+
+TClickedServer ReadClickedServer(host::IDataContainer* tempData) {
+  if (!tempData) throw win32::EHostCallError("GetTempData", E_POINTER);
+  TClickedServer s;
+  s.SvrType = Int32Of(ReadValue(tempData, L"ClickedSvrType"), "ClickedSvrType");
+  s.SvrName = win32::VariantText(ReadValue(tempData, L"ClickedSvrName").Get());
+  s.ParentARName = win32::VariantText(ReadValue(tempData, L"ClickedParentARName").Get());
+  return s;
+}
+
+TStatusTarget StatusTarget(const TClickedServer& server, LONG instance) {
+  std::string number = std::to_string(instance);
+  if (server.SvrType == 0) return {kAddressInstance, server.SvrName + "." + number};
+  return {kAddressServer, server.ParentARName + "." + server.SvrName + "." + number};
+}
+
+void ExecuteStatusQuery(plugin::TBizFormBase& host, const std::string& instanceText,
+                        const std::string& functionItem, TStatusView& view) {
+  TClickedServer server = ReadClickedServer(host.GetTempData());
+  TStatusTarget target = StatusTarget(server, DecimalOrZero(instanceText));
+  view.SetServerName(server.SvrName);
+  try {
+    if (auto message = QueryStatus(host, target, FunctionNumberOf(functionItem), view))
+      view.ShowMessage(*message);
+  } catch (const std::exception&) {
+    // The query's failures are not the operator's business: the grid keeps
+    // what it was given until then.
+  }
+}
+
+}  // namespace topo::status

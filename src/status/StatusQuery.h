@@ -1,0 +1,70 @@
+// One management status query, apart from the dialog's window: where it goes,
+// the exchange with the host's ARCom, packer and unpacker, and how the answer
+// becomes a table. Kept apart from the window so the exchange can be checked
+// against fake host objects call by call, whatever control shows the answer.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "abi/HostInterfaces.h"
+#include "plugin/BizForm.h"
+
+namespace topo::status {
+
+// Address kinds of SetDestination: one instance of an AR node, or one
+// instance of an AS node under its AR node.
+inline constexpr LONG kAddressInstance = 129;  // "AR.n"
+inline constexpr LONG kAddressServer = 131;    // "AR.AS.n"
+
+inline constexpr LONG kSendTimeout = 2000;
+inline constexpr LONG kAnswerTimeout = 5000;
+inline constexpr LONG kStatusRequestMode = 2;
+inline constexpr LONG kStatusRequestKind = 13;
+
+// What the status command left in TempData about the clicked node, as code
+// page 936 text.
+struct TClickedServer {
+  LONG SvrType = 0;  // 0 for an AR node, otherwise an AS node
+  std::string SvrName;
+  std::string ParentARName;  // empty for an AR node
+};
+
+// Reads "ClickedSvrType", "ClickedSvrName" and "ClickedParentARName". Throws
+// when the container fails or a value does not convert.
+TClickedServer ReadClickedServer(host::IDataContainer* tempData);
+
+struct TStatusTarget {
+  LONG AddressKind = 0;
+  std::string Address;  // code page 936
+};
+
+TStatusTarget StatusTarget(const TClickedServer& server, LONG instance);
+
+// What a query shows: the answer in a grid, cell by cell (column, row), the
+// queried server's name and the message of an error answer, all in code page 936.
+class TStatusView {
+ public:
+  virtual void SetColCount(int count) = 0;
+  virtual void SetRowCount(int count) = 0;
+  virtual void SetCell(int col, int row, const std::string& text) = 0;
+  virtual void SetServerName(const std::string& name) = 0;
+  virtual void ShowMessage(const std::string& text) = 0;
+
+ protected:
+  ~TStatusView() = default;
+};
+
+// The query once an instance and a function are chosen: reads the clicked
+// node from host's TempData (a failure there is thrown), names it in the view,
+// sends the function to that instance and shows the answer: the grid is cut
+// back to 2 x 2 and filled ("#" in the corner, field names in row 0, row
+// numbers in column 0, each value cut at its first zero character), or an
+// error number gives "返回错误", the number, a carriage return and the
+// answer's "error_info" as a message. Any failure from the name on ends the
+// query silently, leaving the cells written until then.
+void ExecuteStatusQuery(plugin::TBizFormBase& host, const std::string& instanceText,
+                        const std::string& functionItem, TStatusView& view);
+
+}  // namespace topo::status
