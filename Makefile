@@ -97,8 +97,8 @@ demo: setup
 	else \
 	  $(XVFB) bash scripts/wine-run.sh $(RUN_BITS) wine $(B)/win$(RUN_BITS)/bin/arhost.exe \
 	    $(B)/win$(RUN_BITS)/bin/topo.dll --scenario host/scenarios/demo.txt \
-	    --screenshot $(SCREENSHOT) --after 8 && \
-	  echo "demo: screenshot written to $(SCREENSHOT)"; \
+	    --screenshot $(SCREENSHOT) --after 30 --every 3 && \
+	  echo "demo: screenshots written to $(SCREENSHOT) and, every 3 s, $(basename $(SCREENSHOT))-N.png"; \
 	fi
 
 format:

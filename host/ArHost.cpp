@@ -38,6 +38,7 @@ constexpr int kTitleHeight = 26;
 constexpr COLORREF kTitleBackground = RGB(24, 48, 76);
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT_PTR kShotTimer = 2;
+constexpr UINT_PTR kSeriesTimer = 3;
 constexpr UINT_PTR kStatusOpenTimer = 3;
 constexpr UINT_PTR kStatusRunTimer = 4;
 constexpr UINT_PTR kFirstClickTimer = 100;
@@ -179,7 +180,10 @@ class Host {
   std::wstring Title() const;
   void PaintTitle(HDC dc);
   void PaintStatus(HDC dc);
-  void TakeScreenshot();
+  void TakeScreenshot(const std::wstring& path);
+  // "out/demo.png" and 3 give "out/demo-3.png".
+  std::wstring SeriesPath(int n) const;
+  int seriesShots_ = 0;
   void Click(const arhost::Click& click);
   void OpenStatusQuery();
   void RunStatusQuery();
@@ -355,8 +359,10 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         InvalidateStatus();
       } else if (wp == kShotTimer) {
         KillTimer(window, kShotTimer);
-        TakeScreenshot();
+        TakeScreenshot(options_.screenshot);
         DestroyWindow(window);
+      } else if (wp == kSeriesTimer) {
+        TakeScreenshot(SeriesPath(++seriesShots_));
       } else if (wp == kStatusOpenTimer) {
         KillTimer(window, wp);
         OpenStatusQuery();
@@ -380,7 +386,17 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
   }
 }
 
-void Host::TakeScreenshot() {
+std::wstring Host::SeriesPath(int n) const {
+  const std::wstring& path = options_.screenshot;
+  const size_t dot = path.rfind(L'.');
+  const size_t slash = path.find_last_of(L"/\\");
+  const bool hasExtension =
+      dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+  const std::wstring stem = hasExtension ? path.substr(0, dot) : path;
+  return stem + L"-" + std::to_wstring(n) + (hasExtension ? path.substr(dot) : L".png");
+}
+
+void Host::TakeScreenshot(const std::wstring& path) {
   RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   GdiFlush();
   auto image = CaptureWindow(frame_);
@@ -410,12 +426,12 @@ void Host::TakeScreenshot() {
       {"arhost:background", colour},
       {"arhost:requests", std::to_string(arcom_ ? arcom_->Requests().size() : 0)},
   };
-  if (!WriteFile(options_.screenshot, EncodePng(*image, text))) {
-    Say(L"arhost: cannot write " + options_.screenshot);
+  if (!WriteFile(path, EncodePng(*image, text))) {
+    Say(L"arhost: cannot write " + path);
     exitCode_ = 1;
     return;
   }
-  Say(L"arhost: screenshot " + options_.screenshot + L" " + std::to_wstring(image->width) + L"x" +
+  Say(L"arhost: screenshot " + path + L" " + std::to_wstring(image->width) + L"x" +
       std::to_wstring(image->height));
 }
 
@@ -589,8 +605,11 @@ int Host::Run() {
   shown_ = true;
   shownAt_ = std::chrono::steady_clock::now();
   SetTimer(frame_, kStatusTimer, 1000, nullptr);
-  if (!options_.screenshot.empty())
+  if (!options_.screenshot.empty()) {
     SetTimer(frame_, kShotTimer, static_cast<UINT>(options_.after * 1000), nullptr);
+    if (options_.every > 0)
+      SetTimer(frame_, kSeriesTimer, static_cast<UINT>(options_.every * 1000), nullptr);
+  }
   if (options_.status)
     SetTimer(frame_, kStatusOpenTimer, static_cast<UINT>(options_.status->at * 1000), nullptr);
   for (size_t i = 0; i < options_.clicks.size(); ++i)

@@ -85,6 +85,8 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
       o.screenshot = v;
     else if (a == L"--after")
       ok = Number(v, &o.after);
+    else if (a == L"--every")
+      ok = Number(v, &o.every) && o.every >= 0.5;
     else if (a == L"--without")
       o.without.push_back(v);
     else if (a == L"--click" || a == L"--rclick") {

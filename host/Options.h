@@ -32,6 +32,7 @@ struct Options {
   std::wstring requestLog;
   std::wstring screenshot;
   double after = 5;
+  double every = 0;                // > 0: also a numbered screenshot this often until `after`
   int width = 1000, height = 640;  // outer size of the frame window
   std::vector<Click> clicks;
   std::vector<std::wstring> without;  // services the host leaves out
@@ -41,7 +42,8 @@ struct Options {
 inline constexpr wchar_t kUsage[] =
     L"usage: arhost PLUGIN.dll [--resource FILE] [--scenario FILE] [--data-dir DIR]\n"
     L"         [--request-log FILE] [--size WxH] [--without SERVICE]...\n"
-    L"         [--screenshot FILE.png [--after SECONDS]] [--click X,Y@SECONDS]...\n"
+    L"         [--screenshot FILE.png [--after SECONDS] [--every SECONDS]]\n"
+    L"         [--click X,Y@SECONDS]...\n"
     L"         [--rclick X,Y@SECONDS]... [--status AR[.AS].N[:FUNCTION]@SECONDS]\n";
 
 // Empty with *error set when the arguments are not usable.
