@@ -105,11 +105,29 @@ int main(int argc, char** argv) {
   double hostInside = Share(*image, inside, background);
   Expect(hostInside < 0.05, "host background not showing through: " + Percent(hostInside));
 
+  // Pixel counts of one colour inside the plug-in window: status bars,
+  // markers and the alarm pictures each have a colour of their own.
+  const auto count = [&](uint32_t colour) {
+    long hits = 0;
+    for (LONG y = std::max(0L, inside.top); y < std::min<LONG>(image->height, inside.bottom); ++y)
+      for (LONG x = std::max(0L, inside.left); x < std::min<LONG>(image->width, inside.right); ++x)
+        hits += image->Pixel(x, y) == colour;
+    return hits;
+  };
   std::string log, function;
   for (int i = 3; i + 1 < argc; i += 2) {
     std::string key = argv[i];
     if (key == "--log") log = argv[i + 1];
     if (key == "--expect-function") function = argv[i + 1];
+    if ((key == "--at-least" || key == "--at-most") && i + 2 < argc) {
+      const uint32_t colour = std::strtoul(argv[i + 1], nullptr, 16);
+      const long limit = std::strtol(argv[i + 2], nullptr, 10);
+      const long hits = count(colour);
+      Expect(key == "--at-least" ? hits >= limit : hits <= limit,
+             std::to_string(hits) + " pixels of " + argv[i + 1] + ", " + key.substr(2) + " " +
+                 argv[i + 2]);
+      ++i;
+    }
   }
   if (!log.empty() && !function.empty()) {
     std::ifstream in(log);
