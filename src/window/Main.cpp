@@ -15,6 +15,7 @@
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
 #include "win32/GdiCanvas.h"
+#include "win32/GdiHandles.h"
 #include "win32/MsxmlDocument.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
@@ -65,30 +66,24 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-// RAII for the back buffer a paint draws into.
+// The back buffer a paint draws into: the update rectangle only, so a paint
+// costs what is visible, and no flicker reaches the screen.
 class BackBuffer {
  public:
   BackBuffer(HDC target, const RECT& area)
-      : dc_(CreateCompatibleDC(target)),
+      : dc_(target),
         bitmap_(CreateCompatibleBitmap(target, std::max(1L, area.right - area.left),
-                                       std::max(1L, area.bottom - area.top))) {
-    if (!dc_ || !bitmap_) throw std::runtime_error("cannot create the paint buffer");
-    old_ = SelectObject(dc_, bitmap_);
-    SetViewportOrgEx(dc_, -area.left, -area.top, nullptr);
+                                       std::max(1L, area.bottom - area.top))),
+        selected_(dc_.Get(), bitmap_.Get()) {
+    if (!dc_.Get() || !bitmap_) throw std::runtime_error("cannot create the paint buffer");
+    SetViewportOrgEx(dc_.Get(), -area.left, -area.top, nullptr);
   }
-  BackBuffer(const BackBuffer&) = delete;
-  BackBuffer& operator=(const BackBuffer&) = delete;
-  ~BackBuffer() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC Dc() const { return dc_; }
+  HDC Dc() const { return dc_.Get(); }
 
  private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_ = nullptr;
+  win32::MemoryDc dc_;
+  win32::Bitmap bitmap_;
+  win32::SelectedObject selected_;
 };
 
 }  // namespace
@@ -249,23 +244,16 @@ void TMainForm::FormPaint(HDC dc, const RECT& update) {
   BackBuffer buffer(dc, update);
   HDC back = buffer.Dc();
   FillRect(back, &update, GetSysColorBrush(COLOR_BTNFACE));
-  HGDIOBJ oldBrush = SelectObject(back, GetSysColorBrush(COLOR_BTNFACE));
-  HGDIOBJ oldFont = SelectObject(back, Font());
-  HGDIOBJ oldPen = SelectObject(back, GetStockObject(BLACK_PEN));
-  SetTextColor(back, GetSysColor(COLOR_WINDOWTEXT));
-  try {
+  {
+    // What the canvas takes as the label font, colour and fill, and its pen.
+    win32::SelectedObject brush(back, GetSysColorBrush(COLOR_BTNFACE));
+    win32::SelectedObject font(back, Font());
+    win32::SelectedObject pen(back, GetStockObject(BLACK_PEN));
+    SetTextColor(back, GetSysColor(COLOR_WINDOWTEXT));
     win32::GdiCanvas canvas(back);
     InactiveLinkDrawn_ = Model_->DrawDiagram(
         canvas, {-ScrollPosition(SB_HORZ), -ScrollPosition(SB_VERT)}, DisplayLinks());
-  } catch (...) {
-    SelectObject(back, oldPen);
-    SelectObject(back, oldFont);
-    SelectObject(back, oldBrush);
-    throw;
   }
-  SelectObject(back, oldPen);
-  SelectObject(back, oldFont);
-  SelectObject(back, oldBrush);
   BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, back,
          update.left, update.top, SRCCOPY);
 }
