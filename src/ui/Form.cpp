@@ -433,14 +433,27 @@ void Form::ReleaseLater() {
   if (hwnd_) PostMessageW(hwnd_, kReleaseMessage, 0, 0);
 }
 
-void Form::Paint() {
+void Form::PaintTo(HDC dc, const RECT& update) {
+  FormPaint(dc, update);
+  for (const auto& image : images_)
+    if (image->Visible()) image->Draw(dc, -horz_.position, -vert_.position);
+}
+
+void Form::Paint(HDC printDc) {
   std::exception_ptr failure;
-  {
+  if (printDc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    try {
+      FillRect(printDc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      PaintTo(printDc, client);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  } else {
     win32::PaintDc dc(hwnd_);
     try {
-      FormPaint(dc.Get(), dc.Update());
-      for (const auto& image : images_)
-        if (image->Visible()) image->Draw(dc.Get(), -horz_.position, -vert_.position);
+      PaintTo(dc.Get(), dc.Update());
     } catch (...) {
       failure = std::current_exception();
     }
@@ -551,7 +564,10 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ApplyAnchors();
       break;
     case WM_PAINT:
-      Paint();
+      Paint(nullptr);
+      return 0;
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_SHOWWINDOW:
       if (wParam) {

@@ -137,7 +137,8 @@ class Form {
     bool left, top, right, bottom;
   };
 
-  void Paint();
+  void Paint(HDC printDc);  // null: WM_PAINT's own DC
+  void PaintTo(HDC dc, const RECT& update);
   void ApplyAnchors();
   FormImage* FindImage(const std::wstring& name) const;
   void InvalidateImage(const FormImage& image);

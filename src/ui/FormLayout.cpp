@@ -351,16 +351,20 @@ Made ClassFor(const ControlLayout& c) {
 // A drop-down list: its closed height is the layout's, and the window's
 // height (which Win32 uses for the open list) shows `items` items.
 void ShapeComboBox(HWND w, const ControlLayout& c) {
-  // The selection field is the item height plus the control's frame.
-  RECT field;
-  GetWindowRect(w, &field);
-  const int frame = (field.bottom - field.top) -
-                    static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  if (c.height > frame)
-    SendMessageW(w, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), c.height - frame);
   const int item = static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, 0, 0));
   SetWindowPos(w, nullptr, 0, 0, c.width, c.height + c.Int(L"items", 8) * item + 2,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The selection field's height follows its item height (and the frame
+  // the system adds to it), so that is set until the field is as laid out.
+  for (int round = 0; round < 2; ++round) {
+    RECT field;
+    GetWindowRect(w, &field);
+    const int off = c.height - (field.bottom - field.top);
+    if (off == 0) break;
+    const int current =
+        static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    SendMessageW(w, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, current + off));
+  }
 }
 
 void ConfigureGrid(HWND w, const ControlLayout& c) {
