@@ -132,6 +132,7 @@ Form::Form(const FormLayout& layout, HMODULE bitmapSource) : layout_(layout) {
                            has(L"bottom")});
     }
   }
+  BuildMenus();
   AdoptControls();
 }
 
@@ -223,6 +224,39 @@ void Form::MoveImage(const std::wstring& name, int left, int top) {
   if (image->Visible()) InvalidateImage(*image);
   image->MoveTo(left, top);
   if (image->Visible()) InvalidateImage(*image);
+}
+
+void Form::BuildMenus() {
+  for (const std::wstring& name : layout_.menus) {
+    auto menu = std::make_unique<PopupMenu>();
+    menusByName_[name] = menu.get();
+    menus_[name] = std::move(menu);
+  }
+  for (const MenuItemLayout& item : layout_.menuItems) {
+    PopupMenu* parent = menusByName_.at(item.parent);
+    if (item.name.empty()) {
+      parent->AddSeparator();
+    } else if (item.subMenu) {
+      menusByName_[item.name] = &parent->AddSubMenu(item.caption);
+    } else {
+      // Bound by name, so a handler may be set (or replaced) at any time.
+      parent->Add(item.caption, item.tag, [this, name = item.name](int tag) {
+        auto it = menuHandlers_.find(name);
+        if (it == menuHandlers_.end() || !it->second) return;
+        auto handler = it->second;
+        handler(tag);
+      });
+    }
+  }
+}
+
+PopupMenu* Form::Menu(const std::wstring& name) const {
+  auto it = menusByName_.find(name);
+  return it == menusByName_.end() ? nullptr : it->second;
+}
+
+void Form::SetMenuHandler(const std::wstring& item, PopupMenu::Handler handler) {
+  menuHandlers_[item] = std::move(handler);
 }
 
 void Form::ApplyAnchors() {

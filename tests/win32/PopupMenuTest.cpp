@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "ui/Form.h"
 #include "ui/PopupMenu.h"
 
 namespace topo::test {
@@ -74,6 +76,39 @@ TEST(PopupMenuTest, RebuiltSubMenuHoldsTheNewEntriesWithTheirTags) {
   EXPECT_TRUE(menu.Invoke(remove));
   EXPECT_FALSE(menu.Invoke(old)) << "an entry removed by the rebuild still ran";
   EXPECT_EQ(ran, (std::vector<int>{5, 99}));
+}
+
+TEST(PopupMenuTest, LayoutMenusBindHandlersByNameAndKeepSubMenusForRebuilding) {
+  ui::Form form(ui::ParseFormLayout(R"(form M
+client 100 100
+menu pmNode
+item pmNode muiStart "start" submenu
+item pmNode muiStatus "status" tag=4
+separator pmNode
+item pmNode muiMore "more"
+item muiMore muiRemove "remove" tag=9
+)"));
+  ui::PopupMenu* node = form.Menu(L"pmNode");
+  ASSERT_NE(node, nullptr);
+  const std::vector<Item> top = {{L"start", 0, false, true},
+                                 {L"status", 4, false, false},
+                                 {L"", 0, true, false},
+                                 {L"more", 0, false, true}};
+  EXPECT_EQ(ItemsOf(node->Handle()), top);
+  ASSERT_NE(form.Menu(L"muiStart"), nullptr);
+  EXPECT_EQ(form.Menu(L"muiStart")->Handle(), GetSubMenu(node->Handle(), 0));
+
+  std::vector<int> ran;
+  form.SetMenuHandler(L"muiStatus", [&](int tag) { ran.push_back(tag); });
+  form.SetMenuHandler(L"muiRemove", [&](int tag) { ran.push_back(100 + tag); });
+  form.Menu(L"muiStart")->Add(L"0", 0, [&](int tag) { ran.push_back(200 + tag); });
+  EXPECT_TRUE(node->Invoke(GetMenuItemID(node->Handle(), 1)));
+  EXPECT_TRUE(node->Invoke(GetMenuItemID(GetSubMenu(node->Handle(), 3), 0)));
+  EXPECT_TRUE(node->Invoke(GetMenuItemID(GetSubMenu(node->Handle(), 0), 0)));
+  EXPECT_EQ(ran, (std::vector<int>{4, 109, 200}));
+
+  EXPECT_THROW(ui::ParseFormLayout("form M\nclient 1 1\nitem pmNone x \"x\"\n"), std::runtime_error)
+      << "an item of an undeclared menu";
 }
 
 }  // namespace
