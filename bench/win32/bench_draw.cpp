@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "model/Nodes.h"
 #include "win32/Cp936.h"
 #include "win32/GdiCanvas.h"
@@ -305,21 +306,6 @@ void DrawClipTenth(benchmark::State& state) {
   world->surface.Clip(nullptr);
 }
 
-// Keeps the median of each benchmark's repetitions for the ratio lines.
-class Collector : public benchmark::ConsoleReporter {
- public:
-  Collector() : ConsoleReporter(OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        medians[run.run_name.function_name] = run.GetAdjustedCPUTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> medians;
-};
-
 bool SamePixels(World& w) {
   w.surface.Clear();
   w.script->Replay();
@@ -372,7 +358,7 @@ int main(int argc, char** argv) {
     // CPU time: the machine is shared, and Wine draws into a DIB in-process.
     b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
   }
-  Collector collector;
+  topo::bench::MedianCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   benchmark::Shutdown();
 

@@ -12,40 +12,24 @@
 #include <string>
 
 #include "ARCom.h"
+#include "BenchSupport.h"
 #include "Network.h"
 #include "Packet.h"
-#include "window/StatusRefresh.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
+#include "window/StatusRefresh.h"
 
 namespace {
 
 using topo::win32::ComPtr;
 using topo::win32::Variant;
 
-constexpr int kServersPerNode = 10;
 const char* const kFields[] = {"ar", "ar_active", "parent_ar", "sub_ar", "sub_as", "as_active"};
-
-// A tree of AR nodes, four children each, ten servers under every node, some
-// instances down so that both colours and dotted links occur.
-std::string Scenario(int nodes) {
-  std::string s;
-  for (int i = 0; i < nodes; ++i) {
-    s += "ar AR" + std::to_string(i);
-    if (i > 0) s += " parent=AR" + std::to_string((i - 1) / 4);
-    s += i % 7 == 3 ? "\n" : " up=0,1\n";
-    for (int k = 0; k < kServersPerNode; ++k) {
-      s += "as S" + std::to_string(i) + "_" + std::to_string(k) + " ar=AR" + std::to_string(i) +
-           (k % 5 == 4 ? "\n" : " up=0\n");
-    }
-  }
-  return s;
-}
 
 struct World : topo::window::RefreshServices {
   explicit World(int nodes)
       : arCom(new arhost::ARCom(
-            arhost::Network::Parse(Scenario(nodes)), [] { return 0.0; }, L"")),
+            arhost::Network::Parse(topo::bench::TreeScenario(nodes)), [] { return 0.0; }, L"")),
         packer(arhost::CreatePacker()),
         unpacker(arhost::CreateUnpacker()) {}
   topo::host::IARCom* ARCom() override { return arCom.Get(); }
@@ -102,20 +86,6 @@ void Floor(benchmark::State& state) {
   benchmark::DoNotOptimize(bytes);
 }
 
-class Collector : public benchmark::ConsoleReporter {
- public:
-  Collector() : ConsoleReporter(OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedCPUTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,7 +100,7 @@ int main(int argc, char** argv) {
         ->Repetitions(3)
         ->ReportAggregatesOnly(true);
   }
-  Collector collector;
+  topo::bench::MedianCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   benchmark::Shutdown();
   for (const char* n : {"1000", "10000"}) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ARCom.h"
+#include "BenchSupport.h"
 #include "Packet.h"
 #include "win32/GdiCanvas.h"
 #include "win32/GdiHandles.h"
@@ -23,22 +24,10 @@ using topo::window::TMainForm;
 constexpr int kNodes = 10000;
 constexpr int kCanvas = 2000;
 
-std::string Scenario() {
-  std::string s;
-  for (int i = 0; i < kNodes; ++i) {
-    s += "ar AR" + std::to_string(i) + (i ? " parent=AR" + std::to_string((i - 1) / 4) : "") +
-         (i % 7 == 3 ? "\n" : " up=0\n");
-    for (int k = 0; k < 10; ++k)
-      s += "as S" + std::to_string(i) + "_" + std::to_string(k) + " ar=AR" + std::to_string(i) +
-           (k % 5 == 4 ? "\n" : " up=0\n");
-  }
-  return s;
-}
-
 struct Services : topo::window::RefreshServices {
   Services()
       : arCom(new arhost::ARCom(
-            arhost::Network::Parse(Scenario()), [] { return 0.0; }, L"")),
+            arhost::Network::Parse(topo::bench::TreeScenario(kNodes)), [] { return 0.0; }, L"")),
         packer(arhost::CreatePacker()),
         unpacker(arhost::CreateUnpacker()) {}
   topo::host::IARCom* ARCom() override { return arCom.Get(); }
@@ -73,18 +62,6 @@ void FullCanvasPaint(benchmark::State& state) {
   }
 }
 
-class Collector : public benchmark::ConsoleReporter {
- public:
-  Collector() : ConsoleReporter(OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-        medians[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,7 +81,7 @@ int main(int argc, char** argv) {
     for (auto* b : {benchmark::RegisterBenchmark("window_paint", WindowPaint),
                     benchmark::RegisterBenchmark("full_canvas_paint", FullCanvasPaint)})
       b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-    Collector collector;
+    topo::bench::MedianCollector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     const double window = collector.medians["window_paint"];
     const double floor = collector.medians["full_canvas_paint"];
