@@ -113,10 +113,13 @@ struct MemoryBitmap {
   }
 };
 
-// What is on the screen where the window is: every child window exactly as
-// painted. PrintWindow is no substitute: it asks each window to paint itself
-// again through WM_PRINT, which plug-in windows that paint only on WM_PAINT
-// answer with nothing. The frame is kept inside the screen for this reason.
+// What the window shows: its own pixels and its child windows' exactly as
+// painted, read from each window's DC (PrintWindow is no substitute: it asks
+// each window to paint itself again through WM_PRINT, which plug-in windows
+// that paint only on WM_PAINT answer with nothing). Then the visible windows
+// this one owns (the plug-in's dialogs), bottom first, each where it is on
+// the screen: without a window manager, reading the screen itself can miss
+// what a window drew last.
 std::optional<Image> CaptureWindow(HWND window) {
   RECT r;
   if (!GetWindowRect(window, &r)) return std::nullopt;
@@ -125,7 +128,31 @@ std::optional<Image> CaptureWindow(HWND window) {
   DcOwner screen{nullptr, GetDC(nullptr)};
   MemoryBitmap shot(screen.dc, w, h);
   if (!shot.old) return std::nullopt;
-  if (!BitBlt(shot.dc, 0, 0, w, h, screen.dc, r.left, r.top, SRCCOPY)) return std::nullopt;
+  {
+    DcOwner own{window, GetWindowDC(window)};
+    if (!BitBlt(shot.dc, 0, 0, w, h, own.dc, 0, 0, SRCCOPY)) return std::nullopt;
+  }
+  struct Owned {
+    HWND owner;
+    std::vector<HWND> windows;  // top of the z-order first
+  } owned{window, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND candidate, LPARAM data) -> BOOL {
+        auto* o = reinterpret_cast<Owned*>(data);
+        if (candidate == o->owner || !IsWindowVisible(candidate)) return TRUE;
+        for (HWND up = GetWindow(candidate, GW_OWNER); up; up = GetWindow(up, GW_OWNER))
+          if (up == o->owner) o->windows.push_back(candidate);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&owned));
+  for (auto it = owned.windows.rbegin(); it != owned.windows.rend(); ++it) {
+    RECT o;
+    GetWindowRect(*it, &o);
+    DcOwner dc{*it, GetWindowDC(*it)};
+    BitBlt(shot.dc, o.left - r.left, o.top - r.top, o.right - o.left, o.bottom - o.top, dc.dc, 0, 0,
+           SRCCOPY);
+  }
   GdiFlush();
   Image image;
   image.width = w;
