@@ -113,6 +113,20 @@ struct MemoryBitmap {
   }
 };
 
+struct OwnedWindows {
+  HWND owner;
+  std::vector<HWND> windows;  // top of the z-order first
+};
+
+// A window procedure's calling convention: a lambda would not have it on i686.
+BOOL CALLBACK CollectOwned(HWND candidate, LPARAM data) {
+  auto* o = reinterpret_cast<OwnedWindows*>(data);
+  if (candidate == o->owner || !IsWindowVisible(candidate)) return TRUE;
+  for (HWND up = GetWindow(candidate, GW_OWNER); up; up = GetWindow(up, GW_OWNER))
+    if (up == o->owner) o->windows.push_back(candidate);
+  return TRUE;
+}
+
 // What the window shows: its own pixels and its child windows' exactly as
 // painted, read from each window's DC (PrintWindow is no substitute: it asks
 // each window to paint itself again through WM_PRINT, which plug-in windows
@@ -132,20 +146,8 @@ std::optional<Image> CaptureWindow(HWND window) {
     DcOwner own{window, GetWindowDC(window)};
     if (!BitBlt(shot.dc, 0, 0, w, h, own.dc, 0, 0, SRCCOPY)) return std::nullopt;
   }
-  struct Owned {
-    HWND owner;
-    std::vector<HWND> windows;  // top of the z-order first
-  } owned{window, {}};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND candidate, LPARAM data) -> BOOL {
-        auto* o = reinterpret_cast<Owned*>(data);
-        if (candidate == o->owner || !IsWindowVisible(candidate)) return TRUE;
-        for (HWND up = GetWindow(candidate, GW_OWNER); up; up = GetWindow(up, GW_OWNER))
-          if (up == o->owner) o->windows.push_back(candidate);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&owned));
+  OwnedWindows owned{window, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectOwned, reinterpret_cast<LPARAM>(&owned));
   for (auto it = owned.windows.rbegin(); it != owned.windows.rend(); ++it) {
     RECT o;
     GetWindowRect(*it, &o);

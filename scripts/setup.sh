@@ -70,7 +70,7 @@ fi
 # make_prefix DIR WINEARCH LOADER SERVER
 make_prefix() {
   local dir=$1 arch=$2 loader=$3 server=$4
-  [ -f "$dir/.topo-ready" ] && return 0
+  [ -f "$dir/.topo-ready-2" ] && return 0
   echo "setup: creating the $arch Wine prefix $dir"
   rm -rf "$dir"
   mkdir -p "$dir"
@@ -82,6 +82,10 @@ make_prefix() {
       timeout 120 "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" \
         /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
     done
+    # There is no window manager under Xvfb: Wine draws every window's frame
+    # and caption itself, or a dialog shows neither.
+    timeout 120 "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+      >/dev/null 2>&1
     timeout 120 "$server" -w
     # Wine does not find its own Marlett font here, and caption buttons need it.
     cp /usr/share/wine/fonts/marlett.ttf "$dir/drive_c/windows/Fonts/"
@@ -90,7 +94,7 @@ make_prefix() {
     rm -rf "$dir"
     return 1
   }
-  touch "$dir/.topo-ready"
+  touch "$dir/.topo-ready-2"
 }
 
 if ! make_prefix "$prefix64" win64 /usr/lib/wine/wine64 /usr/lib/wine/wineserver64; then

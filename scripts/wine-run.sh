@@ -17,7 +17,7 @@ case $bits in
       export TOPO_WINE=/usr/lib/wine/wine ;;
   *) echo "wine-run: 32 or 64, not '$bits'" >&2; exit 2 ;;
 esac
-if [ ! -f "$prefix/.topo-ready" ]; then
+if [ ! -f "$prefix/.topo-ready-2" ]; then
   echo "wine-run: the $arch prefix $prefix is not ready (run scripts/setup.sh)" >&2
   exit 1
 fi
