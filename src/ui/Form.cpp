@@ -132,6 +132,7 @@ Form::Form(const FormLayout& layout, HMODULE bitmapSource) : layout_(layout) {
                            has(L"bottom")});
     }
   }
+  BuildMenus();
   AdoptControls();
 }
 
@@ -223,6 +224,39 @@ void Form::MoveImage(const std::wstring& name, int left, int top) {
   if (image->Visible()) InvalidateImage(*image);
   image->MoveTo(left, top);
   if (image->Visible()) InvalidateImage(*image);
+}
+
+void Form::BuildMenus() {
+  for (const std::wstring& name : layout_.menus) {
+    auto menu = std::make_unique<PopupMenu>();
+    menusByName_[name] = menu.get();
+    menus_[name] = std::move(menu);
+  }
+  for (const MenuItemLayout& item : layout_.menuItems) {
+    PopupMenu* parent = menusByName_.at(item.parent);
+    if (item.name.empty()) {
+      parent->AddSeparator();
+    } else if (item.subMenu) {
+      menusByName_[item.name] = &parent->AddSubMenu(item.caption);
+    } else {
+      // Bound by name, so a handler may be set (or replaced) at any time.
+      parent->Add(item.caption, item.tag, [this, name = item.name](int tag) {
+        auto it = menuHandlers_.find(name);
+        if (it == menuHandlers_.end() || !it->second) return;
+        auto handler = it->second;
+        handler(tag);
+      });
+    }
+  }
+}
+
+PopupMenu* Form::Menu(const std::wstring& name) const {
+  auto it = menusByName_.find(name);
+  return it == menusByName_.end() ? nullptr : it->second;
+}
+
+void Form::SetMenuHandler(const std::wstring& item, PopupMenu::Handler handler) {
+  menuHandlers_[item] = std::move(handler);
 }
 
 void Form::ApplyAnchors() {
@@ -433,14 +467,27 @@ void Form::ReleaseLater() {
   if (hwnd_) PostMessageW(hwnd_, kReleaseMessage, 0, 0);
 }
 
-void Form::Paint() {
+void Form::PaintTo(HDC dc, const RECT& update) {
+  FormPaint(dc, update);
+  for (const auto& image : images_)
+    if (image->Visible()) image->Draw(dc, -horz_.position, -vert_.position);
+}
+
+void Form::Paint(HDC printDc) {
   std::exception_ptr failure;
-  {
+  if (printDc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    try {
+      FillRect(printDc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      PaintTo(printDc, client);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  } else {
     win32::PaintDc dc(hwnd_);
     try {
-      FormPaint(dc.Get(), dc.Update());
-      for (const auto& image : images_)
-        if (image->Visible()) image->Draw(dc.Get(), -horz_.position, -vert_.position);
+      PaintTo(dc.Get(), dc.Update());
     } catch (...) {
       failure = std::current_exception();
     }
@@ -551,7 +598,10 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ApplyAnchors();
       break;
     case WM_PAINT:
-      Paint();
+      Paint(nullptr);
+      return 0;
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_SHOWWINDOW:
       if (wParam) {

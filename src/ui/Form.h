@@ -21,6 +21,7 @@
 #include "ui/FocusNavigation.h"
 #include "ui/FormImage.h"
 #include "ui/FormLayout.h"
+#include "ui/PopupMenu.h"
 #include "win32/GdiHandles.h"
 
 namespace topo::ui {
@@ -73,6 +74,11 @@ class Form {
   void ShowImage(const std::wstring& name, bool visible);
   void MoveImage(const std::wstring& name, int left, int top);
   using Handler = std::function<void(HWND sender)>;
+  // A popup menu of the layout, or the sub-menu of one of its items (to be
+  // rebuilt at run time); null when there is none by that name.
+  PopupMenu* Menu(const std::wstring& name) const;
+  // What choosing a layout menu item does; it gets the item's tag.
+  void SetMenuHandler(const std::wstring& item, PopupMenu::Handler handler);
   // A click of a button or check box (and Enter on a focused push button).
   void SetClickHandler(HWND control, Handler handler);
   // A change of an edit's text (EN_CHANGE) or a drop-down list's selection.
@@ -137,8 +143,10 @@ class Form {
     bool left, top, right, bottom;
   };
 
-  void Paint();
+  void Paint(HDC printDc);  // null: WM_PAINT's own DC
+  void PaintTo(HDC dc, const RECT& update);
   void ApplyAnchors();
+  void BuildMenus();
   FormImage* FindImage(const std::wstring& name) const;
   void InvalidateImage(const FormImage& image);
   bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -158,6 +166,9 @@ class Form {
   std::vector<Anchored> anchored_;
   SIZE designClient_{};  // the client size the anchors are measured from
   std::set<HWND> autoSizeLabels_;
+  std::map<std::wstring, std::unique_ptr<PopupMenu>> menus_;
+  std::map<std::wstring, PopupMenu*> menusByName_;  // menus and sub-menus
+  std::map<std::wstring, PopupMenu::Handler> menuHandlers_;
   std::map<HWND, Handler> clickHandlers_;
   std::map<HWND, Handler> changeHandlers_;
   std::map<HWND, std::function<void(HWND, int)>> upDownHandlers_;

@@ -37,6 +37,8 @@ class FormImage {
  private:
   std::wstring name_;
   win32::Bitmap bitmap_;
+  win32::Bitmap mask_;    // 1 where transparent
+  win32::Bitmap sprite_;  // the picture, black where transparent
   SIZE size_{};
   RECT bounds_;
   bool transparent_;

@@ -220,7 +220,62 @@ void ParseControl(const std::vector<Token>& tokens, int lineNo, FormLayout& layo
   layout.controls.push_back(std::move(c));
 }
 
+bool MenuNameTaken(FormLayout& layout, const std::wstring& name) {
+  return std::find(layout.menus.begin(), layout.menus.end(), name) != layout.menus.end() ||
+         layout.FindMenuItem(name);
+}
+
+void ParseMenu(const std::vector<Token>& t, int lineNo, FormLayout& layout) {
+  const std::string& word = t[0].text;
+  if (word == "menu") {
+    if (t.size() != 2) Fail(lineNo, "menu takes a name");
+    if (MenuNameTaken(layout, Wide(t[1].text)))
+      Fail(lineNo, "menu " + t[1].text + " declared twice");
+    layout.menus.push_back(Wide(t[1].text));
+    return;
+  }
+  const size_t fixed = word == "item" ? 4 : 2;
+  if (t.size() < fixed)
+    Fail(lineNo,
+         word == "item" ? "item needs a parent, a name and a caption" : "separator needs a parent");
+  MenuItemLayout item;
+  item.parent = Wide(t[1].text);
+  const bool parentIsMenu =
+      std::find(layout.menus.begin(), layout.menus.end(), item.parent) != layout.menus.end();
+  MenuItemLayout* parentItem = layout.FindMenuItem(item.parent);
+  if (!parentIsMenu && !parentItem)
+    Fail(lineNo, "the menu or item " + t[1].text + " must be declared before its use");
+  if (parentItem) parentItem->subMenu = true;
+  if (word == "item") {
+    item.name = Wide(t[2].text);
+    if (MenuNameTaken(layout, item.name)) Fail(lineNo, "item " + t[2].text + " declared twice");
+    item.caption = Wide(t[3].text);
+  }
+  for (size_t i = fixed; i < t.size(); ++i) {
+    const bool given = t[i].equals != std::string::npos;
+    const std::string key = given ? t[i].text.substr(0, t[i].equals) : t[i].text;
+    const std::string value = given ? t[i].text.substr(t[i].equals + 1) : std::string();
+    if (word == "item" && key == "tag") {
+      CheckValue({"tag", KeyType::Int}, value, given, lineNo);
+      item.tag = std::stoi(value);
+    } else if (word == "item" && key == "submenu") {
+      CheckValue({"submenu", KeyType::Flag}, value, given, lineNo);
+      item.subMenu = true;
+    } else {
+      Fail(lineNo, "unknown key " + key + " for a " + word);
+    }
+  }
+  layout.menuItems.push_back(std::move(item));
+}
+
 }  // namespace
+
+MenuItemLayout* FormLayout::FindMenuItem(const std::wstring& itemName) {
+  if (itemName.empty()) return nullptr;
+  for (MenuItemLayout& item : menuItems)
+    if (item.name == itemName) return &item;
+  return nullptr;
+}
 
 std::wstring ControlLayout::Text(const wchar_t* key, const std::wstring& otherwise) const {
   auto it = properties.find(key);
@@ -287,6 +342,8 @@ FormLayout ParseFormLayout(std::string_view text, const std::string& source) {
       layout.fontHeight = ToInt(t[2], lineNo);
     } else if (word == "control") {
       ParseControl(t, lineNo, layout);
+    } else if (word == "menu" || word == "item" || word == "separator") {
+      ParseMenu(t, lineNo, layout);
     } else {
       Fail(lineNo, "unknown statement " + word);
     }
@@ -351,16 +408,20 @@ Made ClassFor(const ControlLayout& c) {
 // A drop-down list: its closed height is the layout's, and the window's
 // height (which Win32 uses for the open list) shows `items` items.
 void ShapeComboBox(HWND w, const ControlLayout& c) {
-  // The selection field is the item height plus the control's frame.
-  RECT field;
-  GetWindowRect(w, &field);
-  const int frame = (field.bottom - field.top) -
-                    static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  if (c.height > frame)
-    SendMessageW(w, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), c.height - frame);
   const int item = static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, 0, 0));
   SetWindowPos(w, nullptr, 0, 0, c.width, c.height + c.Int(L"items", 8) * item + 2,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The selection field's height follows its item height (and the frame
+  // the system adds to it), so that is set until the field is as laid out.
+  for (int round = 0; round < 2; ++round) {
+    RECT field;
+    GetWindowRect(w, &field);
+    const int off = c.height - (field.bottom - field.top);
+    if (off == 0) break;
+    const int current =
+        static_cast<int>(SendMessageW(w, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    SendMessageW(w, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(1, current + off));
+  }
 }
 
 void ConfigureGrid(HWND w, const ControlLayout& c) {

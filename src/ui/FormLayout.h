@@ -23,6 +23,12 @@
 //   image     bitmap=RESOURCE transparent (drawn by the form, not a window)
 //   grid      columns rows fixedcols fixedrows colwidth rowheight, and the
 //             flags lines fixedlines colsizing rowselect (see ui/StringGrid.h)
+// Popup menus (see ui/PopupMenu.h), whose sub-menus code may rebuild later:
+//   menu NAME
+//   item PARENT NAME "CAPTION" [tag=N] [submenu]   PARENT: a menu, or an
+//        earlier item, which thereby becomes a sub-menu (as does one marked
+//        submenu, to be filled at run time)
+//   separator PARENT
 // An unknown statement, kind or key, a flag given a value or a value key
 // given none is an error naming the layout, the line and the key: a typing
 // error must not pass silently as a default.
@@ -51,6 +57,14 @@ struct ControlLayout {
   int Int(const wchar_t* key, int otherwise) const;
 };
 
+struct MenuItemLayout {
+  std::wstring parent;  // a menu or an item
+  std::wstring name;    // empty for a separator
+  std::wstring caption;
+  int tag = 0;
+  bool subMenu = false;  // has (or will get) items of its own
+};
+
 struct FormLayout {
   std::wstring name;
   std::wstring caption;
@@ -60,8 +74,11 @@ struct FormLayout {
   std::wstring fontFace = L"MS Sans Serif";
   int fontHeight = -11;
   std::vector<ControlLayout> controls;
+  std::vector<std::wstring> menus;
+  std::vector<MenuItemLayout> menuItems;  // in file order
 
   const ControlLayout* Find(const std::wstring& controlName) const;
+  MenuItemLayout* FindMenuItem(const std::wstring& itemName);
 };
 
 // Throws std::runtime_error naming source and the line of the first
