@@ -138,6 +138,7 @@ void TMainForm::AfterAttach() {
   SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
   ReadSetting(L"ScrollHeight", L"udHeight", 600);
   SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  settingsRead_ = true;
 
   ErrorSound_ = LoadSound("ERROR_WAV");
   WarnSound_ = LoadSound("WARN_WAV");
@@ -329,6 +330,9 @@ void TMainForm::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   KillTimer(Handle(), kTimerId);
+  // A window whose attaching failed before the settings were read would write
+  // its defaults over the operator's settings: it writes nothing.
+  if (!settingsRead_) return;
   host::IDataContainer* personal = GetPersonalData();
   for (auto [key, upDown] :
        {std::pair{L"TimerInterval", L"udTimer"}, std::pair{L"ScrollWidth", L"udWidth"},

@@ -98,6 +98,7 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   UINT timerInterval_ = 2000;
   bool timerEnabled_ = false;
   bool destroyed_ = false;
+  bool settingsRead_ = false;
   const UINT openStatusQuery_;
   std::unique_ptr<status::TFormStatus> statusDialog_;
 };

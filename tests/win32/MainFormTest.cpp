@@ -163,6 +163,18 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
   EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(MainFormTest, AWindowThatFailedToAttachLeavesTheSettingsAlone) {
+  Store(personal, L"TimerInterval", 30);
+  frame.Withdraw(L"MemConfig");
+  TMainForm* form = plugin::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>());
+  EXPECT_THROW(form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame), std::exception);
+  DestroyWindow(form->Handle());
+  win32::Variant kept = Stored(personal, L"TimerInterval");
+  EXPECT_EQ(VT_I4, kept.Type()) << "the defaults were written over the operator's settings";
+  EXPECT_EQ(30, kept.Get().lVal);
+  EXPECT_TRUE(errors.empty()) << "closing the half-made window reported a failure";
+}
+
 TEST_F(MainFormTest, ResizingRaisesTheDiagramSizeAndNeverLowersIt) {
   TMainForm& f = Open();
   auto clientWidth = [&](int width) {
