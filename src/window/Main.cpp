@@ -160,12 +160,12 @@ void TMainForm::ReadSetting(const wchar_t* key, const wchar_t* upDown, int other
   win32::Variant value;
   win32::Check(GetPersonalData()->GetValue(name.Get(), value.Put()), "PersonalData.GetValue");
   int position = otherwise;
-  if (!value.IsEmpty()) {
-    win32::Variant number;
-    win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4),
-                 "PersonalData value");
+  win32::Variant number;
+  // A stored value that is no integer (another program's, or a damaged file)
+  // counts as none, rather than keeping the window from opening.
+  if (!value.IsEmpty() &&
+      SUCCEEDED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4)))
     position = static_cast<int>(number.Get().lVal);
-  }
   SetUpDown(upDown, position);
 }
 

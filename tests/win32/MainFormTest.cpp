@@ -139,6 +139,7 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
       {{}, 5, 800, 600},
       {{{L"ScrollWidth", 3000}, {L"TimerInterval", 0}}, 1, 2000, 600},
       {{{L"TimerInterval", 30}, {L"ScrollHeight", 700}}, 30, 800, 700},
+      {{{L"TimerInterval", -1}}, 1, 800, 600},
   };
   for (const Case& c : cases) {
     FakeDataContainer fresh;
@@ -160,6 +161,13 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
       EXPECT_EQ(value, v.Get().iVal) << key;
     }
   }
+  // A stored text that is no number counts as nothing stored.
+  FakeDataContainer texts;
+  frame.Offer(L"PersonalData", &texts);
+  win32::BStr key(L"TimerInterval");
+  texts.SetValue(key.Get(), win32::Variant::String(L"abc").Get());
+  EXPECT_EQ(5, Open().UpDownPosition(L"udTimer"));
+  DestroyWindow(forms.back()->Handle());
   EXPECT_TRUE(errors.empty());
 }
 
