@@ -84,4 +84,38 @@ class SecretBStr {
   BSTR s_ = nullptr;
 };
 
+// Overwrites what a VARIANT holds in place, when it is a text or an array of
+// plain values (a packet that carried a secret); the VARIANT is freed as usual
+// afterwards by its owner.
+inline void WipeVariantData(VARIANT& v) noexcept {
+  if (v.vt == VT_BSTR && v.bstrVal) {
+    SecureZeroMemory(v.bstrVal, SysStringByteLen(v.bstrVal));
+  } else if ((v.vt & VT_ARRAY) && !(v.vt & VT_BYREF) && v.parray) {
+    const VARTYPE element = static_cast<VARTYPE>(v.vt & VT_TYPEMASK);
+    if (element == VT_BSTR || element == VT_VARIANT || element == VT_DISPATCH ||
+        element == VT_UNKNOWN)
+      return;  // not plain values: zeroing would lose the references they hold
+    SAFEARRAY* array = v.parray;
+    size_t count = 1;
+    for (UINT d = 0; d < array->cDims; ++d) count *= array->rgsabound[d].cElements;
+    void* data = nullptr;
+    if (SUCCEEDED(SafeArrayAccessData(array, &data)) && data) {
+      SecureZeroMemory(data, count * array->cbElements);
+      SafeArrayUnaccessData(array);
+    }
+  }
+}
+
+// Wipes a VARIANT's data when it goes out of scope, before its owner frees it.
+class VariantWiper {
+ public:
+  explicit VariantWiper(VARIANT& v) : v_(v) {}
+  VariantWiper(const VariantWiper&) = delete;
+  VariantWiper& operator=(const VariantWiper&) = delete;
+  ~VariantWiper() { WipeVariantData(v_); }
+
+ private:
+  VARIANT& v_;
+};
+
 }  // namespace topo::win32

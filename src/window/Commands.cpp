@@ -154,6 +154,9 @@ void TMainForm::ControlRequest(LONG function, LONG kind, const std::string& name
   Check(packer->EndPack(), "EndPack");
   win32::Variant packet;
   Check(packer->GetPacket(packet.Put()), "GetPacket");
+  // The packet carries the password too: overwritten before it is freed.
+  std::optional<win32::VariantWiper> wipePacket;
+  if (password) wipePacket.emplace(const_cast<VARIANT&>(packet.Get()));
 
   win32::Variant packetId;
   Check(arCom->SendPacket(packet.Get(), kSendTimeout, packetId.Put()), "SendPacket");
