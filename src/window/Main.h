@@ -2,7 +2,8 @@
 // the diagram current on a timer, draws it through a back buffer (so dragging
 // and scrolling never flicker), keeps the toolbar row pinned at the top while
 // the diagram scrolls beneath it, raises the error and warning alarms, and
-// keeps its three view settings in the host's per-user data.
+// keeps its three view settings in the host's per-user data. Its commands on
+// a node and on the whole diagram are in window/Commands.cpp.
 #pragma once
 
 #include <windows.h>
