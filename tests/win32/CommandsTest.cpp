@@ -1,9 +1,8 @@
 // The topology window's commands against fake host objects: the instance
 // menus, the requests call by call (the password typed into the real dialog by
 // a timer inside its modal loop), refusals and failures in all-instance loops,
-// the password dialog's geometry and keys, the status command, removal, the
-// saved baseline; and start, stop and restart against the simulated host's
-// own network, whose next report must show their effect.
+// the password dialog's geometry and keys, the status command, removal and the
+// saved baseline. (Against the simulated host's network: tests/e2e.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,11 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "ARCom.h"
 #include "FakeExchange.h"
 #include "MessageBoxCloser.h"
-#include "Packet.h"
-#include "Services.h"
 #include "plugin/ResourceLookup.h"
 #include "plugin/RiziZevEntry.h"
 #include "win32/BStr.h"
@@ -601,85 +597,6 @@ TEST_F(CommandsTest, SavedBaselineReloadsInANewWindowAndAFailedSaveWritesNoList)
   EXPECT_ANY_THROW(h.btnSaveDatumClick());
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(list.c_str()));
   SetCurrentDirectoryW(oldDir);
-}
-
-// Against the simulated host's own services: what the commands send is what
-// its network acts on, and the next report shows it.
-TEST(CommandsHostTest, SimulatedNetworkStopsAndRestartsWhatTheCommandsName) {
-  ComApartment apartment;
-  arhost::PacketClassRegistration classes;
-  ASSERT_EQ(S_OK, classes.Result());
-  Module().ResetForTest();
-  std::vector<std::string> errors;
-  auto oldDisplay = Module().SetErrorDisplay(
-      [&errors](HWND, const std::wstring& text) { errors.push_back(win32::Cp936FromWide(text)); });
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  const std::wstring data = std::wstring(dir) + L"topo-commands-host\\";
-  CreateDirectoryW(data.c_str(), nullptr);
-  double now = 1;
-  using Unknown = win32::ComPtr<IUnknown>;
-  auto frame = arhost::AppFrame::Create();
-  auto* appFrame = arhost::AppFrame::From(frame.Get());
-  auto arCom = arhost::ARCom::Create(
-      arhost::Network::Parse(R"(ar HQ up=0
-ar EAST parent=HQ up=0,1 password=east
-as admin ar=HQ up=0
-as quote ar=EAST up=0,1 password=q
-admin HQ admin
-)"),
-      [&now] { return now; }, L"");
-  appFrame->Register(L"ARCom", Unknown::Borrow(arCom.Get()));
-  auto login = arhost::DataContainer::Create();
-  arhost::DataContainer::From(login.Get())->Put(L"AdminAR", win32::Variant::String(L"HQ"));
-  arhost::DataContainer::From(login.Get())->Put(L"AdminAS", win32::Variant::String(L"admin"));
-  appFrame->Register(L"LoginInfo", Unknown::Borrow(login.Get()));
-  appFrame->Register(L"PersonalData", Unknown::Borrow(arhost::DataContainer::Create().Get()));
-  appFrame->Register(L"TempData", Unknown::Borrow(arhost::DataContainer::Create().Get()));
-  appFrame->Register(L"MemConfig", Unknown::Borrow(arhost::MemConfig::Create(data).Get()));
-  {
-    TestWindow hostWindow{true, L"simulated host"};
-    TMainForm* f = plugin::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>());
-    f->AttachToHost(3101, hostWindow.Handle(), nullptr, frame.Get());
-    TARNodeList& model = f->Model();
-    auto running = [&model] {
-      const TARNode& east = model.Items(model.IndexOf("EAST"));
-      return east.SubASs.Items(east.SubASs.IndexOf("quote")).ActiveCount;
-    };
-    ASSERT_EQ(2, running());
-    Select(model, "EAST", "quote");
-
-    struct Step {
-      const char* title;
-      int command;  // 0 stop, 1 restart, 2 start
-      int tag;
-      const wchar_t* password;
-      int runningAfter;
-      size_t errorsAfter;
-    } steps[] = {
-        {"stop 1", 0, 1, nullptr, 1, 0},    {"start 1, wrong password", 2, 1, L"wrong", 1, 1},
-        {"start 1", 2, 1, L"q", 2, 1},      {"restart all", 1, -1, L"q", 2, 1},
-        {"stop all", 0, -1, nullptr, 0, 1},
-    };
-    for (const Step& s : steps) {
-      SCOPED_TRACE(s.title);
-      WhenShown typist(IsPasswordDialog, [&s](HWND d) { Type(d, s.password, VK_RETURN); });
-      Select(model, "EAST", "quote");
-      if (s.command == 0) f->muiStopClick(s.tag);
-      if (s.command == 1) f->muiRestartClick(s.tag);
-      if (s.command == 2) f->muiStartClick(s.tag);
-      now += 1;
-      f->RefreshStatus();
-      EXPECT_EQ(s.runningAfter, running());
-      EXPECT_EQ(s.errorsAfter, errors.size());
-    }
-    ASSERT_EQ(1u, errors.size());
-    EXPECT_EQ(win32::Cp936FromWide(L"quote 的启动密码错误"), errors[0]);
-    DestroyWindow(f->Handle());
-  }
-  PumpMessages();
-  Module().SetErrorDisplay(oldDisplay);
-  Module().ResetForTest();
 }
 
 }  // namespace
