@@ -42,6 +42,7 @@ constexpr UINT_PTR kSeriesTimer = 5;
 constexpr UINT_PTR kStatusOpenTimer = 3;
 constexpr UINT_PTR kStatusRunTimer = 4;
 constexpr UINT_PTR kFirstClickTimer = 100;
+constexpr UINT_PTR kFirstKeyTimer = 1000;
 // Posted to the plug-in window to open the status query on the node that
 // TempData names, as its popup menu's status command would. The plug-in
 // registers the same name.
@@ -210,6 +211,7 @@ class Host {
   void PaintTitle(HDC dc);
   void PaintStatus(HDC dc);
   void TakeScreenshot(const std::wstring& path);
+  void PressKeys(const KeyPresses& presses);
   // "out/demo.png" and 3 give "out/demo-3.png".
   std::wstring SeriesPath(int n) const;
   int seriesShots_ = 0;
@@ -398,6 +400,9 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
       } else if (wp == kStatusRunTimer) {
         KillTimer(window, wp);
         RunStatusQuery();
+      } else if (wp >= kFirstKeyTimer && wp < kFirstKeyTimer + options_.keys.size()) {
+        KillTimer(window, wp);
+        PressKeys(options_.keys[wp - kFirstKeyTimer]);
       } else if (wp >= kFirstClickTimer && wp < kFirstClickTimer + options_.clicks.size()) {
         KillTimer(window, wp);
         Click(options_.clicks[wp - kFirstClickTimer]);
@@ -481,6 +486,28 @@ void Host::Click(const arhost::Click& click) {
   PostMessageW(target, click.right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
                click.right ? MK_RBUTTON : MK_LBUTTON, at);
   PostMessageW(target, click.right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+}
+
+void Host::PressKeys(const KeyPresses& presses) {
+  // To the focus: an open menu reads every key of the thread, a dialog's
+  // edit gets its characters.
+  HWND target = GetFocus();
+  if (!target) target = plugin_;
+  if (!target || !IsWindow(target)) return;
+  static const std::pair<const wchar_t*, WPARAM> kNamed[] = {
+      {L"down", VK_DOWN},    {L"up", VK_UP},      {L"left", VK_LEFT}, {L"right", VK_RIGHT},
+      {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"tab", VK_TAB},   {L"back", VK_BACK}};
+  for (const std::wstring& key : presses.keys) {
+    WPARAM vk = 0;
+    for (const auto& [name, code] : kNamed)
+      if (key == name) vk = code;
+    if (vk) {
+      PostMessageW(target, WM_KEYDOWN, vk, 1);
+      PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+    } else {
+      for (wchar_t c : key) PostMessageW(target, WM_CHAR, c, 1);
+    }
+  }
 }
 
 void Host::OpenStatusQuery() {
@@ -644,6 +671,8 @@ int Host::Run() {
   for (size_t i = 0; i < options_.clicks.size(); ++i)
     SetTimer(frame_, kFirstClickTimer + i, static_cast<UINT>(options_.clicks[i].at * 1000),
              nullptr);
+  for (size_t i = 0; i < options_.keys.size(); ++i)
+    SetTimer(frame_, kFirstKeyTimer + i, static_cast<UINT>(options_.keys[i].at * 1000), nullptr);
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -93,6 +93,18 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
       Click c;
       ok = ParseClick(v, a == L"--rclick", &c);
       if (ok) o.clicks.push_back(c);
+    } else if (a == L"--keys") {
+      KeyPresses k;
+      const size_t at = v.rfind(L'@');
+      ok = at != std::wstring::npos && at > 0 && Number(v.substr(at + 1), &k.at);
+      for (size_t from = 0; ok && from <= at;) {
+        size_t comma = v.find(L',', from);
+        if (comma == std::wstring::npos || comma > at) comma = at;
+        k.keys.push_back(v.substr(from, comma - from));
+        ok = !k.keys.back().empty();
+        from = comma + 1;
+      }
+      if (ok) o.keys.push_back(k);
     } else if (a == L"--status") {
       StatusQuery q;
       ok = ParseStatusQuery(v, &q);

@@ -14,6 +14,13 @@ struct Click {
   double at = 0;  // seconds after the plug-in window is shown
 };
 
+// Keys for whatever has the focus then (an open menu, a dialog): named keys
+// (down, up, left, right, enter, esc, tab, back) or text typed as characters.
+struct KeyPresses {
+  std::vector<std::wstring> keys;
+  double at = 0;  // seconds after the plug-in window is shown
+};
+
 // A status query on one server instance, opened as the topology window's
 // status command opens it, then run with one function.
 struct StatusQuery {
@@ -35,6 +42,7 @@ struct Options {
   double every = 0;                // > 0: also a numbered screenshot this often until `after`
   int width = 1000, height = 640;  // outer size of the frame window
   std::vector<Click> clicks;
+  std::vector<KeyPresses> keys;
   std::vector<std::wstring> without;  // services the host leaves out
   std::optional<StatusQuery> status;
 };
@@ -44,7 +52,8 @@ inline constexpr wchar_t kUsage[] =
     L"         [--request-log FILE] [--size WxH] [--without SERVICE]...\n"
     L"         [--screenshot FILE.png [--after SECONDS] [--every SECONDS]]\n"
     L"         [--click X,Y@SECONDS]...\n"
-    L"         [--rclick X,Y@SECONDS]... [--status AR[.AS].N[:FUNCTION]@SECONDS]\n";
+    L"         [--rclick X,Y@SECONDS]... [--keys KEY[,KEY]...@SECONDS]...\n"
+    L"         [--status AR[.AS].N[:FUNCTION]@SECONDS]\n";
 
 // Empty with *error set when the arguments are not usable.
 std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::wstring* error);

@@ -84,6 +84,11 @@ int32_t TARNodeList::SelectedActiveNo(int32_t n) const {
   return -1;
 }
 
+std::string TARNodeList::SelectedParentARName() const {
+  const ZOrderEntry& entry = ZOrder.Items(0);
+  return entry.ASIndex < 0 ? std::string() : Items(entry.ARIndex).Name;
+}
+
 std::string TARNodeList::FindParentARName(const std::string& serverName) const {
   for (const auto& node : nodes_) {
     if (node->SubASs.IndexOf(serverName) >= 0) return node->Name;

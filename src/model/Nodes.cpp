@@ -215,20 +215,34 @@ TARNodeList::RemoveResult TARNodeList::RemoveNode(bool isAS, const std::string& 
     // The match nearest the back, as a backward scan would find it.
     int32_t k = servers.Count() - 1;
     while (servers.Items(k).Name != name) --k;
-    if (servers.Items(k).ActiveCount != 0) return RemoveResult::RefusedActive;
-    servers.Delete(k);
-    for (int32_t z = ZOrder.Count() - 1; z >= 0; --z) {
-      ZOrderEntry& entry = ZOrder.Items(z);
-      if (entry.ARIndex != j) continue;
-      if (entry.ASIndex > k) {
-        --entry.ASIndex;
-      } else if (entry.ASIndex == k) {
-        ZOrder.Delete(z);
-      }
-    }
-    return RemoveResult::Removed;
+    return RemoveServerAt(j, k);
   }
   return RemoveResult::NotFound;
+}
+
+TARNodeList::RemoveResult TARNodeList::RemoveServerAt(int32_t j, int32_t k) {
+  TLinkNodeList& servers = nodes_[static_cast<size_t>(j)]->SubASs;
+  if (servers.Items(k).ActiveCount != 0) return RemoveResult::RefusedActive;
+  servers.Delete(k);
+  for (int32_t z = ZOrder.Count() - 1; z >= 0; --z) {
+    ZOrderEntry& entry = ZOrder.Items(z);
+    if (entry.ARIndex != j) continue;
+    if (entry.ASIndex > k) {
+      --entry.ASIndex;
+    } else if (entry.ASIndex == k) {
+      ZOrder.Delete(z);
+    }
+  }
+  return RemoveResult::Removed;
+}
+
+TARNodeList::RemoveResult TARNodeList::RemoveSelected() {
+  if (ZOrder.Count() == 0) return RemoveResult::NotFound;
+  const ZOrderEntry selected = ZOrder.Items(0);
+  // An AR name is unique in the list, so the name finds the box itself; an AS
+  // name may stand under several AR nodes, so the entry is taken by position.
+  if (selected.ASIndex < 0) return RemoveNode(false, Items(selected.ARIndex).Name);
+  return RemoveServerAt(selected.ARIndex, selected.ASIndex);
 }
 
 void TARNodeList::Reindex() {

@@ -279,6 +279,10 @@ class TARNodeList {
   enum class RemoveResult { Removed, NotFound, RefusedActive };
   // Refuses a running node; the window shows the refusal to the operator.
   RemoveResult RemoveNode(bool isAS, const std::string& name);
+  // Removes the selected box's own node (z-order position 0): for an AS box
+  // the entry under its own AR node, even when another AR node holds a
+  // server of the same name before it.
+  RemoveResult RemoveSelected();
 
   TZOrderList ZOrder;
   uint8_t Dragging = 0;
@@ -328,6 +332,9 @@ class TARNodeList {
   int32_t SelectedActiveCount() const;
   int32_t SelectedActiveNo(int32_t n) const;
   std::string FindParentARName(const std::string& serverName) const;
+  // The AR node that holds the selected AS box, empty for an AR box (a name
+  // lookup would find the first AR node with a server of that name).
+  std::string SelectedParentARName() const;
 
  private:
   std::vector<std::unique_ptr<TARNode>> nodes_;
@@ -335,6 +342,7 @@ class TARNodeList {
   mutable size_t cursor_ = 0;  // as in TLinkNodeList: reports list nodes in order
   int32_t Find(std::string_view name) const;
   void Reindex();
+  RemoveResult RemoveServerAt(int32_t arIndex, int32_t asIndex);
   auto NameOf() const {
     return [this](int32_t p) -> const std::string& { return nodes_[static_cast<size_t>(p)]->Name; };
   }

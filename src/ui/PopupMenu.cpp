@@ -1,6 +1,7 @@
 // Popup menus built at run time.
 #include "ui/PopupMenu.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -19,6 +20,28 @@ void PopupMenu::Clear() {
   while (GetMenuItemCount(menu_) > 0) DeleteMenu(menu_, 0, MF_BYPOSITION);
   entries_.clear();
   subMenus_.clear();
+}
+
+void PopupMenu::Truncate(int keep) {
+  keep = std::max(keep, 0);
+  while (GetMenuItemCount(menu_) > keep) {
+    const int last = GetMenuItemCount(menu_) - 1;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_SUBMENU;
+    GetMenuItemInfoW(menu_, static_cast<UINT>(last), TRUE, &info);
+    if (info.hSubMenu) {
+      subMenus_.erase(
+          std::remove_if(subMenus_.begin(), subMenus_.end(),
+                         [&](const auto& sub) { return sub->Handle() == info.hSubMenu; }),
+          subMenus_.end());
+    } else {
+      entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                    [&](const Entry& e) { return e.id == info.wID; }),
+                     entries_.end());
+    }
+    DeleteMenu(menu_, static_cast<UINT>(last), MF_BYPOSITION);
+  }
 }
 
 UINT PopupMenu::Add(const std::wstring& caption, int tag, Handler handler) {

@@ -36,6 +36,9 @@ class PopupMenu {
 
   // Removes every entry, separator and sub-menu (sub-menus are destroyed).
   void Clear();
+  // Removes what lies at menu position `keep` and after, keeping the first
+  // entries (and their handlers) as they are.
+  void Truncate(int keep);
   // Appends an entry; its command id is returned. A menu item's data holds
   // the tag, so it can be read back from the menu itself.
   UINT Add(const std::wstring& caption, int tag, Handler handler);

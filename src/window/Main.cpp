@@ -106,6 +106,7 @@ TMainForm::TMainForm()
   SetChangeHandler(Control(L"edTimer"), [this](HWND) { edTimerChange(); });
   SetChangeHandler(Control(L"edWidth"), [this](HWND) { edWidthChange(); });
   SetChangeHandler(Control(L"edHeight"), [this](HWND) { edHeightChange(); });
+  BindCommands();
 }
 
 TMainForm::~TMainForm() = default;
@@ -362,13 +363,8 @@ void TMainForm::OpenStatusQuery() {
   win32::Variant number;
   win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&svrNo.Get()), 0, VT_I4),
                "ClickedSvrNo");
-  status::TFormStatus& dialog = StatusDialog();
-  dialog.HostForm = this;
-  dialog.SetServerCaption(win32::VariantText(read(L"ClickedSvrName").Get()));
-  dialog.SetInstances({static_cast<int>(number.Get().lVal)});
-  // Modal to the host's whole window, as the plug-in's other dialogs are.
-  HWND owner = plugin::Module().ApplicationWindow();
-  dialog.ShowModal(owner ? owner : GetAncestor(Handle(), GA_ROOT));
+  ShowStatusDialog(win32::VariantText(read(L"ClickedSvrName").Get()),
+                   {static_cast<int>(number.Get().lVal)});
 }
 
 LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

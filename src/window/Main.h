@@ -2,7 +2,8 @@
 // the diagram current on a timer, draws it through a back buffer (so dragging
 // and scrolling never flicker), keeps the toolbar row pinned at the top while
 // the diagram scrolls beneath it, raises the error and warning alarms, and
-// keeps its three view settings in the host's per-user data.
+// keeps its three view settings in the host's per-user data. Its commands on
+// a node and on the whole diagram are in window/Commands.cpp.
 #pragma once
 
 #include <windows.h>
@@ -10,10 +11,12 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "Nodes.h"
 #include "plugin/BizForm.h"
 #include "status/Status.h"
+#include "win32/Secret.h"
 #include "window/StatusRefresh.h"
 
 namespace topo::window {
@@ -48,6 +51,26 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   void FormMouseMove(int x, int y);
   void FormMouseUp(TMouseButton button, int x, int y);
 
+  // The node commands (the popup menu) and the two toolbar commands that act
+  // on the whole diagram. A tag of 0 or more is one instance, -1 all of them.
+  void BuildServerMenus() override;
+  void muiStartClick(int tag);
+  void muiStopClick(int tag);
+  void muiRestartClick(int tag);
+  void muiStatusClick();
+  void muiRemoveClick();
+  void btnSaveDatumClick();
+  void btnReLocateClick();
+
+  // The management requests, each sent to the administrative server named in
+  // the host's login data; a refusal is shown with its "error_info" text.
+  void SetAdminAddress();
+  void StartServer(LONG kind, const std::string& name, LONG number,
+                   const win32::SecretText& password);
+  void StopServer(LONG kind, const std::string& name, LONG number);
+  void RestartServer(LONG kind, const std::string& name, LONG number,
+                     const win32::SecretText& password);
+
   TARNodeList& Model() { return *Model_; }
   const std::string& DatumPath() const { return DatumPath_; }
   bool InactiveLinkDrawn() const { return InactiveLinkDrawn_; }
@@ -66,17 +89,24 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  // PopupMenuHost: the menu belongs to the commands; until then a right click
-  // only selects.
+  // PopupMenuHost: a right click on a box opens the node's menu.
   TPoint ClientToScreen(TPoint client) override;
-  void BuildServerMenus() override {}
-  void Popup(TPoint) override {}
+  void Popup(TPoint screen) override;
   // RefreshServices, through the form base's getters.
   host::IARCom* ARCom() override { return GetARCom(); }
   host::IPackerDisp* Packer() override { return GetPacker(); }
   host::IUnpackerDisp* Unpacker() override { return GetUnpacker(); }
 
   void FormDestroy();
+  void BindCommands();
+  // Sends one start, stop or restart request; password only for start and restart.
+  void ControlRequest(LONG function, LONG kind, const std::string& name, LONG number,
+                      const win32::SecretText* password);
+  // Asks for the selected node's startup password; false when cancelled.
+  bool AskStartupPassword(win32::SecretText& password);
+  // The owner of the plug-in's modal dialogs and boxes: the host's whole window.
+  HWND DialogOwner() const;
+  void ShowStatusDialog(const std::string& name, const std::vector<int>& instances);
   // Opens the status dialog modally on the node TempData names, with its one
   // instance in the instance list. The window may be gone when this returns.
   void OpenStatusQuery();

@@ -69,8 +69,12 @@ TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
   EXPECT_EQ(3, o->status->instance);
   EXPECT_EQ(12548, o->status->function);
   EXPECT_DOUBLE_EQ(1.5, o->status->at);
-  o = arhost::ParseOptions({L"topo.dll", L"--status", L"R1.0@2"}, &error);
+  o = arhost::ParseOptions({L"topo.dll", L"--status", L"R1.0@2", L"--keys", L"down,pw,enter@3.5"},
+                           &error);
   ASSERT_TRUE(o && o->status);
+  ASSERT_EQ(1u, o->keys.size());
+  EXPECT_EQ((std::vector<std::wstring>{L"down", L"pw", L"enter"}), o->keys[0].keys);
+  EXPECT_DOUBLE_EQ(3.5, o->keys[0].at);
   EXPECT_EQ(L"", o->status->as);
   EXPECT_EQ(0, o->status->function);
 
@@ -89,6 +93,8 @@ TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
            {L"a.dll", L"--status", L"R1.A.B.0@1"},
            {L"a.dll", L"--status", L"R1.10@1"},
            {L"a.dll", L"--status", L"R1.0:fn@1"},
+           {L"a.dll", L"--keys", L"down"},
+           {L"a.dll", L"--keys", L"down,,enter@1"},
        })
     EXPECT_FALSE(arhost::ParseOptions(bad, &error)) << bad.size();
 }

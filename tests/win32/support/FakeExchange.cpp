@@ -120,6 +120,15 @@ HRESULT FakeUnpacker::Open(VARIANT Packet) {
   return log_.Record("Open " + Describe(Packet));
 }
 
+HRESULT FakeUnpacker::GetReturnCode(LONG* Code) {
+  *Code = 0;
+  if (!returnCodes.empty()) {
+    *Code = returnCodes.front();
+    returnCodes.erase(returnCodes.begin());
+  }
+  return log_.Record("GetReturnCode");
+}
+
 HRESULT FakeUnpacker::GetFieldCount(LONG* Count) {
   *Count = static_cast<LONG>(table.fields.size());
   return log_.Record("GetFieldCount");

@@ -76,7 +76,7 @@ class FakeUnpacker : public FakeDispatch<host::IUnpackerDisp> {
   HRESULT STDMETHODCALLTYPE Open(VARIANT Packet) override;
   HRESULT STDMETHODCALLTYPE GetFieldCount(LONG* Count) override;
   HRESULT STDMETHODCALLTYPE GetRowCount(LONG* Count) override;
-  HRESULT STDMETHODCALLTYPE GetReturnCode(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetReturnCode(LONG* Code) override;
   HRESULT STDMETHODCALLTYPE GetField(VARIANT Key, IDispatch** Field) override;
   HRESULT STDMETHODCALLTYPE First() override;
   HRESULT STDMETHODCALLTYPE Next() override;
@@ -97,6 +97,8 @@ class FakeUnpacker : public FakeDispatch<host::IUnpackerDisp> {
 #undef TOPO_FAKE_RESERVED
 
   FakeTable table;
+  // The return codes the next GetReturnCode calls give, in turn (then 0).
+  std::vector<LONG> returnCodes;
 
  private:
   class Field;

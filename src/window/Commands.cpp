@@ -1,0 +1,293 @@
+// The topology window's commands: the node menu and its instance entries,
+// start, stop and restart through the administrative server, the status
+// dialog, removal, saving the baseline and re-arranging the diagram.
+//
+// Every command acts on the box the operator clicked: names are not unique
+// across AR nodes (two AR nodes may each hold a server "quote"), so the status
+// query and removal take the selected entry's own AR node rather than the
+// first one holding that name.
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plugin/ResourceLookup.h"
+#include "plugin/RiziZevEntry.h"
+#include "win32/BStr.h"
+#include "win32/CheckedCall.h"
+#include "win32/ComPtr.h"
+#include "win32/Cp936.h"
+#include "win32/MsxmlDocument.h"
+#include "win32/UnpackerReportReader.h"
+#include "win32/Variant.h"
+#include "win32/Win32FileStore.h"
+#include "window/Main.h"
+#include "window/PasswordQuery.h"
+
+namespace topo::window {
+
+namespace {
+
+using win32::Check;
+
+constexpr LONG kStopFunction = 51210;
+constexpr LONG kStartFunction = 51211;
+constexpr LONG kRestartFunction = 51212;
+constexpr LONG kAdminAddressKind = 131;
+constexpr LONG kSendTimeout = 2000;
+constexpr LONG kAnswerTimeout = 3000;
+constexpr int kInstanceCount = 10;
+constexpr char kEnabledListFile[] = "ARASList.xml";
+constexpr wchar_t kRefusedRemoval[] =
+    L"\x4E0D\x80FD\x5220\x9664\x6D3B\x52A8\x8282\x70B9";  // cannot remove an active node
+
+// Entries before the instance entries of a sub-menu: "全部" and a separator.
+constexpr int kFixedEntries = 2;
+
+// The running instance numbers of the selected node, ascending.
+std::vector<int> RunningInstances(const TARNodeList& model) {
+  std::vector<int> running;
+  for (int32_t i = 0; i < model.SelectedActiveCount(); ++i) {
+    const int32_t k = model.SelectedActiveNo(i);
+    if (k >= 0) running.push_back(k);
+  }
+  return running;
+}
+
+std::vector<int> StoppedInstances(const TARNodeList& model) {
+  const std::vector<int> running = RunningInstances(model);
+  std::vector<int> stopped;
+  for (int n = 0; n < kInstanceCount; ++n)
+    if (std::find(running.begin(), running.end(), n) == running.end()) stopped.push_back(n);
+  return stopped;
+}
+
+std::wstring EditText(HWND edit) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+void TMainForm::BindCommands() {
+  SetMenuHandler(L"muiStatus", [this](int) { muiStatusClick(); });
+  SetMenuHandler(L"muiRemove", [this](int) { muiRemoveClick(); });
+  SetMenuHandler(L"muiStartAll", [this](int tag) { muiStartClick(tag); });
+  SetMenuHandler(L"muiStopAll", [this](int tag) { muiStopClick(tag); });
+  SetMenuHandler(L"muiRestartAll", [this](int tag) { muiRestartClick(tag); });
+  SetClickHandler(Control(L"btnSaveDatum"), [this](HWND) { btnSaveDatumClick(); });
+  SetClickHandler(Control(L"btnReLocate"), [this](HWND) { btnReLocateClick(); });
+}
+
+void TMainForm::BuildServerMenus() {
+  ui::PopupMenu* start = Menu(L"muiStart");
+  ui::PopupMenu* stop = Menu(L"muiStop");
+  ui::PopupMenu* restart = Menu(L"muiRestart");
+  if (!start || !stop || !restart)
+    throw std::runtime_error("the window layout lacks the node menu");
+  for (ui::PopupMenu* menu : {start, stop, restart}) menu->Truncate(kFixedEntries);
+  for (int n : StoppedInstances(*Model_))
+    start->Add(std::to_wstring(n), n, [this](int tag) { muiStartClick(tag); });
+  for (int k : RunningInstances(*Model_)) {
+    stop->Add(std::to_wstring(k), k, [this](int tag) { muiStopClick(tag); });
+    restart->Add(std::to_wstring(k), k, [this](int tag) { muiRestartClick(tag); });
+  }
+}
+
+void TMainForm::Popup(TPoint screen) {
+  ui::PopupMenu* menu = Menu(L"PopupMenu");
+  if (menu) menu->Popup(Handle(), {screen.x, screen.y});
+}
+
+HWND TMainForm::DialogOwner() const {
+  HWND owner = plugin::Module().ApplicationWindow();
+  return owner ? owner : GetAncestor(Handle(), GA_ROOT);
+}
+
+void TMainForm::SetAdminAddress() {
+  host::IAppFrame* frame = AppFrame();
+  if (!frame) throw win32::EHostCallError("GetService(LoginInfo)", E_POINTER);
+  win32::ComPtr<IUnknown> service;
+  win32::BStr serviceName(L"LoginInfo");
+  Check(frame->GetService(serviceName.Get(), service.Put()), "GetService(LoginInfo)");
+  if (!service) throw win32::EHostCallError("GetService(LoginInfo)", E_POINTER);
+  HRESULT cast = E_NOINTERFACE;
+  auto login = service.As<host::IDataContainer>(host::IID_IDataContainer, &cast);
+  Check(cast, "LoginInfo");
+  const auto read = [&login](const wchar_t* key) {
+    win32::BStr name(key);
+    win32::Variant value;
+    Check(login->GetValue(name.Get(), value.Put()), "LoginInfo.GetValue");
+    return win32::VariantText(value.Get());
+  };
+  const std::string adminAR = read(L"AdminAR");
+  const std::string adminAS = read(L"AdminAS");
+  host::IARCom* arCom = GetARCom();
+  if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
+  const std::string address = adminAR + "." + adminAS + ".0";
+  Check(arCom->SetDestination(kAdminAddressKind,
+                              win32::Variant::String(win32::WideFromCp936(address)).Get()),
+        "SetDestination");
+}
+
+void TMainForm::ControlRequest(LONG function, LONG kind, const std::string& name, LONG number,
+                               const win32::SecretText* password) {
+  SetAdminAddress();
+  host::IARCom* arCom = GetARCom();
+  if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
+  host::IPackerDisp* packer = GetPacker();
+  Check(arCom->SetFunction(function, packer), "SetFunction");
+  Check(packer->AddValue(win32::Variant::Int32(kind).Get()), "AddValue");
+  Check(packer->AddValue(win32::Variant::String(win32::WideFromCp936(name)).Get()), "AddValue");
+  Check(packer->AddValue(win32::Variant::Int32(number).Get()), "AddValue");
+  if (password) {
+    // The VARIANT only borrows the BSTR, which wipes itself when freed.
+    win32::SecretBStr secret(*password);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = secret.Get();
+    Check(packer->AddValue(value), "AddValue");
+  }
+  Check(packer->EndPack(), "EndPack");
+  win32::Variant packet;
+  Check(packer->GetPacket(packet.Put()), "GetPacket");
+  // The packet carries the password too: overwritten before it is freed.
+  std::optional<win32::VariantWiper> wipePacket;
+  if (password) wipePacket.emplace(const_cast<VARIANT&>(packet.Get()));
+
+  win32::Variant packetId;
+  Check(arCom->SendPacket(packet.Get(), kSendTimeout, packetId.Put()), "SendPacket");
+  win32::Variant id;
+  Check(VariantChangeType(id.Put(), const_cast<VARIANT*>(&packetId.Get()), 0, VT_I4),
+        "SendPacket (packet id)");
+  win32::Variant answer;
+  Check(arCom->ReceiveAnswer(id.Get().lVal, kAnswerTimeout, answer.Put()), "ReceiveAnswer");
+
+  host::IUnpackerDisp* unpacker = GetUnpacker();
+  Check(unpacker->Open(answer.Get()), "Open");
+  LONG code = 0;
+  Check(unpacker->GetReturnCode(&code), "GetReturnCode");
+  if (code == 0) return;
+  win32::UnpackerReportReader reader(unpacker);
+  plugin::Module().ShowError(reader.FieldText("error_info").c_str(), Handle());
+}
+
+void TMainForm::StartServer(LONG kind, const std::string& name, LONG number,
+                            const win32::SecretText& password) {
+  ControlRequest(kStartFunction, kind, name, number, &password);
+}
+
+void TMainForm::StopServer(LONG kind, const std::string& name, LONG number) {
+  ControlRequest(kStopFunction, kind, name, number, nullptr);
+}
+
+void TMainForm::RestartServer(LONG kind, const std::string& name, LONG number,
+                              const win32::SecretText& password) {
+  ControlRequest(kRestartFunction, kind, name, number, &password);
+}
+
+bool TMainForm::AskStartupPassword(win32::SecretText& password) {
+  const std::string format = plugin::LoadPluginStringCp936(plugin::kStrStartupPassword);
+  const std::string name = Model_->SelectedName();
+  // "%s" stands once in the prompt; the name goes in as it is, whatever it holds.
+  std::string prompt = format;
+  const size_t at = prompt.find("%s");
+  if (at != std::string::npos) prompt.replace(at, 2, name);
+  return PasswordQuery(plugin::LoadPluginStringCp936(plugin::kStrPleaseEnter), prompt, password,
+                       DialogOwner());
+}
+
+// The timer keeps refreshing while the password dialog is open, so the
+// selection is read again once it has closed.
+void TMainForm::muiStartClick(int tag) {
+  win32::SecretText password;
+  if (!AskStartupPassword(password)) return;
+  const LONG kind = Model_->SelectedIsAS();
+  const std::string name = Model_->SelectedName();
+  if (tag >= 0) {
+    StartServer(kind, name, tag, password);
+    return;
+  }
+  // "全部" under "启动" starts what the menu offers: the instances not running.
+  for (int n : StoppedInstances(*Model_)) StartServer(kind, name, n, password);
+}
+
+void TMainForm::muiStopClick(int tag) {
+  const LONG kind = Model_->SelectedIsAS();
+  const std::string name = Model_->SelectedName();
+  if (tag >= 0) {
+    StopServer(kind, name, tag);
+    return;
+  }
+  for (int k : RunningInstances(*Model_)) StopServer(kind, name, k);
+}
+
+void TMainForm::muiRestartClick(int tag) {
+  win32::SecretText password;
+  if (!AskStartupPassword(password)) return;
+  const LONG kind = Model_->SelectedIsAS();
+  const std::string name = Model_->SelectedName();
+  if (tag >= 0) {
+    RestartServer(kind, name, tag, password);
+    return;
+  }
+  for (int k : RunningInstances(*Model_)) RestartServer(kind, name, k, password);
+}
+
+void TMainForm::muiStatusClick() {
+  const LONG kind = Model_->SelectedIsAS();
+  const std::string name = Model_->SelectedName();
+  const std::string parent = Model_->SelectedParentARName();
+  host::IDataContainer* temp = GetTempData();
+  const auto write = [temp](const wchar_t* key, const win32::Variant& value) {
+    win32::BStr name(key);
+    Check(temp->SetValue(name.Get(), value.Get()), "TempData.SetValue");
+  };
+  write(L"ClickedSvrType", win32::Variant::Int32(kind));
+  write(L"ClickedSvrName", win32::Variant::String(win32::WideFromCp936(name)));
+  write(L"ClickedSvrNo", win32::Variant::Int32(Model_->SelectedActiveNo(0)));
+  write(L"ClickedParentARName", win32::Variant::String(win32::WideFromCp936(parent)));
+  ShowStatusDialog(name, RunningInstances(*Model_));
+}
+
+void TMainForm::ShowStatusDialog(const std::string& name, const std::vector<int>& instances) {
+  status::TFormStatus& dialog = StatusDialog();
+  dialog.HostForm = this;
+  dialog.SetServerCaption(name);
+  dialog.SetInstances(instances);
+  dialog.ShowModal(DialogOwner());
+}
+
+void TMainForm::muiRemoveClick() {
+  TARNodeList::RemoveResult result = TARNodeList::RemoveResult::NotFound;
+  try {
+    result = Model_->RemoveSelected();
+    Model_->ResolveLinks();
+    InvalidateRect(Handle(), nullptr, FALSE);
+  } catch (...) {
+    // Removal reports nothing but its refusal.
+  }
+  if (result == TARNodeList::RemoveResult::RefusedActive) {
+    const std::wstring caption = plugin::LoadPluginString(plugin::kStrPrompt);
+    MessageBoxW(DialogOwner(), kRefusedRemoval, caption.c_str(), MB_OK | MB_ICONINFORMATION);
+  }
+}
+
+void TMainForm::btnSaveDatumClick() {
+  Model_->SaveToFile(DatumPath_, win32::MsxmlDocument::Factory());
+  win32::Win32FileStore files;
+  Model_->ExportEnabledList(kEnabledListFile, files);
+}
+
+void TMainForm::btnReLocateClick() {
+  const std::wstring height = EditText(Control(L"edHeight"));
+  if (const std::optional<int32_t> needed =
+          Model_->ReLocate(CanvasRect(), win32::Cp936FromWide(height)))
+    SetUpDown(L"udHeight", *needed);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+}  // namespace topo::window
