@@ -70,7 +70,7 @@ test-win32: native win32
 test: test-native test-asan test-fuzz test-win64 test-win32
 	@echo "win64 suites: ran"
 	@if [ "$(WIN32_VERDICT)" = run ]; then echo "win32 suites: ran"; \
-	 else echo "win32 suites: skipped ($(patsubst skip: %,%,$(WIN32_VERDICT))); product DLL checked statically"; fi
+	 else echo "win32 suites: skipped ($(subst skip: ,,$(WIN32_VERDICT))); product DLL checked statically"; fi
 	@echo "make test: every suite passed"
 
 bench: setup
