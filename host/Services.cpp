@@ -163,8 +163,15 @@ HRESULT DataContainer::SetValue(BSTR name, VARIANT value) {
     Variant copy;
     HRESULT hr = VariantCopyInd(copy.Put(), &value);
     if (FAILED(hr)) return hr;
-    values_.insert_or_assign(std::wstring(name ? name : L"", SysStringLen(name)), std::move(copy));
-    return Save() ? S_OK : STG_E_WRITEFAULT;
+    const std::wstring key(name ? name : L"", SysStringLen(name));
+    auto [it, added] = values_.try_emplace(key);
+    std::swap(it->second, copy);  // copy now holds the previous value
+    if (Save()) return S_OK;
+    if (added)
+      values_.erase(it);
+    else
+      std::swap(it->second, copy);
+    return STG_E_WRITEFAULT;
   });
 }
 

@@ -35,6 +35,8 @@ class DataContainer : public ComObject<DataContainer, topo::host::IDataContainer
   HRESULT STDMETHODCALLTYPE GetValue(BSTR name, VARIANT* value) override;
   HRESULT STDMETHODCALLTYPE SetValue(BSTR name, VARIANT value) override;
 
+  // A value that cannot be saved is not kept either: the caller is told the
+  // write failed and the container still holds what its file holds.
   // For the host itself (login data), bypassing COM.
   void Put(const std::wstring& name, topo::win32::Variant value);
 
