@@ -464,7 +464,8 @@ void Host::TakeScreenshot(const std::wstring& path) {
       {"arhost:background", colour},
       {"arhost:requests", std::to_string(arcom_ ? arcom_->RequestCount() : 0)},
   };
-  if (!WriteFile(path, EncodePng(*image, text))) {
+  const std::vector<uint8_t> png = EncodePng(*image, text);
+  if (png.empty() || !WriteFile(path, png)) {
     Say(L"arhost: cannot write " + path);
     exitCode_ = 1;
     return;
