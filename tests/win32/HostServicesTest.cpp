@@ -247,6 +247,43 @@ TEST(HostServices, ASettingThatCannotBeSavedIsNotKept) {
   EXPECT_EQ(VT_EMPTY, v.Type()) << "a new key that was not saved is not there";
 }
 
+// The host runs a plug-in that leaves an object of its own in TempData: the
+// host must release it before freeing the module, and exit cleanly.
+TEST(HostServices, PluginIsUnloadedAfterTheObjectsTheHostHoldsOfIt) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring bin = self;
+  bin.resize(bin.find_last_of(L"\\/") + 1);
+  const std::wstring mark = TempPath(L"held-object-mark"), shot = TempPath(L"held-shot") + L".png";
+  const std::wstring data = TempPath(L"held-data");
+  DeleteFileW(mark.c_str());
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TOPO_HELD_OBJECT_MARK", mark.c_str()));
+  std::wstring command = L"\"" + bin + L"arhost.exe\" \"" + bin + L"held_object_plugin.dll\"" +
+                         L" --screenshot \"" + shot + L"\" --after 0.2 --data-dir \"" + data +
+                         L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  // A crash ends the host at once instead of waiting on a crash dialog.
+  const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info));
+  SetErrorMode(oldMode);
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(info.hProcess, 20000) != WAIT_OBJECT_0)
+    TerminateProcess(info.hProcess, 99);
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  SetEnvironmentVariableW(L"TOPO_HELD_OBJECT_MARK", nullptr);
+  EXPECT_EQ(0u, code);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(mark.c_str())) << "never released";
+  DeleteFileW(mark.c_str());
+  DeleteFileW(shot.c_str());
+  DeleteFileW((data + L"\\PersonalData.txt").c_str());
+  RemoveDirectoryW(data.c_str());
+}
+
 TEST(HostServices, DataFolderIsCreatedAndEndsInASeparator) {
   std::wstring base = TempPath(L"arhost-dir");
   std::wstring dir = arhost::PrepareDataDir(base + L"/a/b");
