@@ -123,9 +123,12 @@ HRESULT ARCom::SendPacket(VARIANT packet, LONG, VARIANT* packetId) {
     record.answerRows = answer.encoded ? answer.encodedRows : answer.answer.rows.size();
     Log(record);
     requests_.push_back(std::move(record));
+    ++requestCount_;
+    if (requests_.size() > kKeptRequests) requests_.pop_front();
 
     LONG id = nextId_++;
     pending_[id] = std::move(answer);
+    if (pending_.size() > kMaxPendingAnswers) pending_.erase(pending_.begin());
     packetId->vt = VT_I4;
     packetId->lVal = id;
     return S_OK;

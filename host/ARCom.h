@@ -4,6 +4,7 @@
 // request so a run can be checked afterwards.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -35,11 +36,20 @@ std::string RequestLogLine(const RequestRecord& r);
 
 class ARCom : public ComObject<ARCom, topo::host::IARCom> {
  public:
+  // Answers the plug-in never fetched (a time-out, a failure between send and
+  // receive) are dropped, oldest first, beyond this many.
+  static constexpr size_t kMaxPendingAnswers = 16;
+  // The request history keeps the latest this many records.
+  static constexpr size_t kKeptRequests = 1000;
+
   // clock: seconds on the network's time line; logPath: empty for no log file.
   ARCom(Network network, std::function<double()> clock, std::wstring logPath);
   static const IID& Iid() { return topo::host::IID_IARCom; }
 
-  const std::vector<RequestRecord>& Requests() const { return requests_; }
+  // The latest kKeptRequests requests, oldest first; RequestCount counts all.
+  const std::deque<RequestRecord>& Requests() const { return requests_; }
+  size_t RequestCount() const { return requestCount_; }
+  size_t PendingAnswers() const { return pending_.size(); }
   const Network& Net() const { return network_; }
   // Lets the host's own display follow the scenario's time between requests.
   void Advance() { network_.AdvanceTo(clock_()); }
@@ -111,7 +121,8 @@ class ARCom : public ComObject<ARCom, topo::host::IARCom> {
   LONG errorNo_ = 0;
   LONG nextId_ = 1;
   std::map<LONG, Pending> pending_;
-  std::vector<RequestRecord> requests_;
+  std::deque<RequestRecord> requests_;
+  size_t requestCount_ = 0;
   size_t sinkRemovals_ = 0;
 };
 

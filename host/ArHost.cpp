@@ -219,6 +219,10 @@ class Host {
   void OpenStatusQuery();
   void RunStatusQuery();
 
+  // First, so that it goes last: the module is freed only after every COM
+  // object of the plug-in that the services below or Run's locals may hold
+  // has been released, or that release would call into unloaded code.
+  ModuleOwner module_;
   Options options_;
   std::wstring scenarioName_ = L"(built in)";
   HWND frame_ = nullptr;
@@ -361,7 +365,7 @@ void Host::PaintStatus(HDC dc) {
     arcom_->Advance();
     const auto& requests = arcom_->Requests();
     text += L"   第 " + std::to_wstring(static_cast<int>(arcom_->Net().Now())) + L" 秒   请求 " +
-            std::to_wstring(requests.size());
+            std::to_wstring(arcom_->RequestCount());
     if (!requests.empty()) text += L" (最后 " + std::to_wstring(requests.back().function) + L")";
     text += arcom_->Net().Reachable() ? L"   网络正常" : L"   网络不可达";
   }
@@ -458,9 +462,10 @@ void Host::TakeScreenshot(const std::wstring& path) {
       {"arhost:client", RectText(client)},
       {"arhost:plugin", RectText(plugin) + (visible ? " visible" : " hidden")},
       {"arhost:background", colour},
-      {"arhost:requests", std::to_string(arcom_ ? arcom_->Requests().size() : 0)},
+      {"arhost:requests", std::to_string(arcom_ ? arcom_->RequestCount() : 0)},
   };
-  if (!WriteFile(path, EncodePng(*image, text))) {
+  const std::vector<uint8_t> png = EncodePng(*image, text);
+  if (png.empty() || !WriteFile(path, png)) {
     Say(L"arhost: cannot write " + path);
     exitCode_ = 1;
     return;
@@ -616,18 +621,17 @@ int Host::Run() {
     Say(L"arhost: cannot create the frame window");
     return 2;
   }
-  ModuleOwner plugin;
-  plugin.module = LoadLibraryW(options_.plugin.c_str());
-  if (!plugin.module) {
+  module_.module = LoadLibraryW(options_.plugin.c_str());
+  if (!module_.module) {
     Say(L"arhost: cannot load " + options_.plugin + L" (error " + std::to_wstring(GetLastError()) +
         L")");
     DestroyWindow(frame_);
     return 3;
   }
-  auto init = Export<BizInitFn>(plugin.module, "BizInit");
-  auto uninit = Export<BizUninitFn>(plugin.module, "BizUninit");
-  auto entry = Export<BizEntryFn>(plugin.module, "BizEntry");
-  auto devInfo = Export<BizGetDevInfoFn>(plugin.module, "BizGetDevInfo");
+  auto init = Export<BizInitFn>(module_.module, "BizInit");
+  auto uninit = Export<BizUninitFn>(module_.module, "BizUninit");
+  auto entry = Export<BizEntryFn>(module_.module, "BizEntry");
+  auto devInfo = Export<BizGetDevInfoFn>(module_.module, "BizGetDevInfo");
   if (!init || !uninit || !entry || !devInfo) {
     Say(L"arhost: " + options_.plugin +
         L" lacks one of BizInit, BizUninit, BizEntry, BizGetDevInfo");
@@ -680,7 +684,8 @@ int Host::Run() {
     DispatchMessageW(&msg);
   }
   // The frame and with it the plug-in window are destroyed; only then may the
-  // plug-in's module state go, and the module after the services it holds.
+  // plug-in's module state go. The services go when Run returns, the module
+  // with the host after them.
   frame_ = client_ = plugin_ = nullptr;
   uninit();
   return exitCode_;

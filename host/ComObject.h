@@ -93,6 +93,22 @@ class ComObject : public UnknownObject<Derived, Interface> {
   }
 };
 
+// The class object CoCreateInstance reaches for Object. Making the object
+// can fail like any allocation; the failure is answered as an HRESULT, since
+// an exception must not unwind into COM's caller.
+template <class Object>
+class ClassFactory : public UnknownObject<ClassFactory<Object>, IClassFactory> {
+ public:
+  static const IID& Iid() { return IID_IClassFactory; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return Guard([&] { return Object::Create()->QueryInterface(iid, out); });
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
 }  // namespace arhost
 
 // A reserved slot: present so the operations after it keep their slot numbers.

@@ -319,20 +319,6 @@ class Unpacker : public ComObject<Unpacker, host::IUnpackerDisp> {
   size_t row_ = 0;
 };
 
-template <class Object>
-class ClassFactory : public UnknownObject<ClassFactory<Object>, IClassFactory> {
- public:
-  static const IID& Iid() { return IID_IClassFactory; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    auto object = Object::Create();
-    return object->QueryInterface(iid, out);
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
 }  // namespace
 
 std::vector<uint8_t> EncodePacket(const Packet& packet) {

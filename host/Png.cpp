@@ -1,13 +1,21 @@
-// PNG chunks, zlib framing and stored deflate blocks (at most 65535 bytes each).
+// PNG through the system's imaging component: it compresses and expands the
+// pixels; the chunks around them (the text, every checksum) are checked here.
 #include "Png.h"
+
+#include <wincodec.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "win32/ComPtr.h"
+
 namespace arhost {
 
 namespace {
+
+using topo::win32::ComPtr;
 
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -57,108 +65,147 @@ uint32_t Adler32(const uint8_t* data, size_t size) {
   return b << 16 | a;
 }
 
+namespace {
+
+// COM for the imaging component, on whatever apartment the thread has.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+
+ private:
+  HRESULT result_;
+};
+
+ComPtr<IWICImagingFactory> ImagingFactory() {
+  ComPtr<IWICImagingFactory> factory;
+  CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                   factory.PutVoid());
+  return factory;
+}
+
+// The PNG of the pixels alone, as the imaging component writes it.
+std::vector<uint8_t> EncodePixels(const Image& image) {
+  ComScope com;
+  auto factory = ImagingFactory();
+  ComPtr<IStream> stream;
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> options;
+  if (!factory || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) ||
+      FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Put())) ||
+      FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+      FAILED(encoder->CreateNewFrame(frame.Put(), options.Put())) ||
+      FAILED(frame->Initialize(options.Get())) ||
+      FAILED(frame->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height))))
+    return {};
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  if (FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR))
+    return {};
+  std::vector<uint8_t> bgr(image.rgb.size());
+  for (size_t i = 0; i + 2 < bgr.size(); i += 3) {
+    bgr[i] = image.rgb[i + 2];
+    bgr[i + 1] = image.rgb[i + 1];
+    bgr[i + 2] = image.rgb[i];
+  }
+  const UINT stride = static_cast<UINT>(image.width) * 3;
+  HGLOBAL memory = nullptr;
+  STATSTG stat = {};
+  if (FAILED(frame->WritePixels(static_cast<UINT>(image.height), stride,
+                                static_cast<UINT>(bgr.size()), bgr.data())) ||
+      FAILED(frame->Commit()) || FAILED(encoder->Commit()) ||
+      FAILED(stream->Stat(&stat, STATFLAG_NONAME)) ||
+      FAILED(GetHGlobalFromStream(stream.Get(), &memory)))
+    return {};
+  const auto* bytes = static_cast<const uint8_t*>(GlobalLock(memory));
+  if (!bytes) return {};
+  std::vector<uint8_t> out(bytes, bytes + stat.cbSize.QuadPart);
+  GlobalUnlock(memory);
+  return out;
+}
+
+// The pixels of a PNG, read by the imaging component; empty when it cannot.
+std::vector<uint8_t> DecodePixels(const std::vector<uint8_t>& png, int width, int height) {
+  ComScope com;
+  auto factory = ImagingFactory();
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICBitmapSource> bgr;
+  UINT w = 0, h = 0;
+  if (!factory || FAILED(factory->CreateStream(stream.Put())) ||
+      FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(png.data()),
+                                          static_cast<DWORD>(png.size()))) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.Put())) ||
+      FAILED(decoder->GetFrame(0, frame.Put())) || FAILED(frame->GetSize(&w, &h)) ||
+      w != static_cast<UINT>(width) || h != static_cast<UINT>(height) ||
+      FAILED(WICConvertBitmapSource(GUID_WICPixelFormat24bppBGR, frame.Get(), bgr.Put())))
+    return {};
+  std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 3);
+  if (FAILED(bgr->CopyPixels(nullptr, w * 3, static_cast<UINT>(pixels.size()), pixels.data())))
+    return {};
+  for (size_t i = 0; i + 2 < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
+  return pixels;
+}
+
+}  // namespace
+
 std::vector<uint8_t> EncodePng(const Image& image, const TextChunks& text) {
-  std::vector<uint8_t> out(kSignature, kSignature + 8);
-  std::vector<uint8_t> header;
-  Be32(header, static_cast<uint32_t>(image.width));
-  Be32(header, static_cast<uint32_t>(image.height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filter set 0, no interlace
-  Chunk(out, "IHDR", header);
+  std::vector<uint8_t> out = EncodePixels(image);
+  // The text goes right behind the header, which a PNG always starts with.
+  constexpr size_t kAfterHeader = 8 + 12 + 13;
+  if (out.size() < kAfterHeader || std::memcmp(&out[12], "IHDR", 4) != 0) return {};
+  std::vector<uint8_t> chunks;
   for (const auto& [key, value] : text) {
     std::vector<uint8_t> data(key.begin(), key.end());
     data.push_back(0);
     data.insert(data.end(), value.begin(), value.end());
-    Chunk(out, "tEXt", data);
+    Chunk(chunks, "tEXt", data);
   }
-
-  // Each row: filter type 0, then the pixels unchanged.
-  size_t stride = static_cast<size_t>(image.width) * 3;
-  std::vector<uint8_t> raw;
-  raw.reserve((stride + 1) * static_cast<size_t>(image.height));
-  for (int y = 0; y < image.height; ++y) {
-    raw.push_back(0);
-    auto row = image.rgb.begin() + static_cast<std::ptrdiff_t>(stride * static_cast<size_t>(y));
-    raw.insert(raw.end(), row, row + static_cast<std::ptrdiff_t>(stride));
-  }
-  std::vector<uint8_t> z = {0x78, 0x01};
-  size_t pos = 0;
-  do {
-    size_t n = std::min<size_t>(65535, raw.size() - pos);
-    bool last = pos + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<uint8_t>(n & 0xFF));
-    z.push_back(static_cast<uint8_t>(n >> 8));
-    z.push_back(static_cast<uint8_t>(~n & 0xFF));
-    z.push_back(static_cast<uint8_t>((~n >> 8) & 0xFF));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
-             raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-    pos += n;
-  } while (pos < raw.size());
-  Be32(z, Adler32(raw.data(), raw.size()));
-  Chunk(out, "IDAT", z);
-  Chunk(out, "IEND", {});
+  out.insert(out.begin() + kAfterHeader, chunks.begin(), chunks.end());
   return out;
 }
 
 std::optional<Image> DecodePng(const std::vector<uint8_t>& png, TextChunks* text) {
   if (png.size() < 8 || std::memcmp(png.data(), kSignature, 8) != 0) return std::nullopt;
   Image image;
-  std::vector<uint8_t> z;
-  bool header = false, end = false;
+  bool header = false, end = false, data = false;
   size_t pos = 8;
   while (!end) {
     if (png.size() - pos < 12) return std::nullopt;
     uint32_t length = ReadBe32(&png[pos]);
     if (length > png.size() - pos - 12) return std::nullopt;
     const uint8_t* type = &png[pos + 4];
-    const uint8_t* data = type + 4;
-    if (Crc32(type, length + 4) != ReadBe32(data + length)) return std::nullopt;
+    const uint8_t* body = type + 4;
+    if (Crc32(type, length + 4) != ReadBe32(body + length)) return std::nullopt;
     std::string name(reinterpret_cast<const char*>(type), 4);
     if (name == "IHDR") {
-      if (length != 13 || data[8] != 8 || data[9] != 2 || data[10] || data[11] || data[12])
+      if (length != 13 || body[8] != 8 || body[9] != 2 || body[10] || body[11] || body[12])
         return std::nullopt;
-      image.width = static_cast<int>(ReadBe32(data));
-      image.height = static_cast<int>(ReadBe32(data + 4));
+      image.width = static_cast<int>(ReadBe32(body));
+      image.height = static_cast<int>(ReadBe32(body + 4));
       if (image.width <= 0 || image.height <= 0 || image.width > 16384 || image.height > 16384)
         return std::nullopt;
       header = true;
     } else if (name == "IDAT") {
-      z.insert(z.end(), data, data + length);
+      data = true;
     } else if (name == "tEXt" && text) {
-      const uint8_t* zero = std::find(data, data + length, uint8_t{0});
-      if (zero == data + length) return std::nullopt;
-      text->emplace_back(std::string(data, zero), std::string(zero + 1, data + length));
+      const uint8_t* zero = std::find(body, body + length, uint8_t{0});
+      if (zero == body + length) return std::nullopt;
+      text->emplace_back(std::string(body, zero), std::string(zero + 1, body + length));
     } else if (name == "IEND") {
       end = true;
     }
     pos += 12 + length;
   }
-  if (!header || z.size() < 6 || (z[0] & 0x0F) != 8 || ((z[0] << 8) | z[1]) % 31)
-    return std::nullopt;
-
-  std::vector<uint8_t> raw;
-  size_t at = 2;
-  for (bool last = false; !last;) {
-    if (z.size() - at < 5 || (z[at] & 0x06) != 0) return std::nullopt;  // stored blocks only
-    last = z[at] & 1;
-    size_t n = z[at + 1] | size_t(z[at + 2]) << 8;
-    size_t check = z[at + 3] | size_t(z[at + 4]) << 8;
-    if ((n ^ 0xFFFF) != check || z.size() - at - 5 < n) return std::nullopt;
-    raw.insert(raw.end(), z.begin() + static_cast<std::ptrdiff_t>(at + 5),
-               z.begin() + static_cast<std::ptrdiff_t>(at + 5 + n));
-    at += 5 + n;
-  }
-  if (z.size() - at != 4 || ReadBe32(&z[at]) != Adler32(raw.data(), raw.size()))
-    return std::nullopt;
-
-  size_t stride = static_cast<size_t>(image.width) * 3;
-  if (raw.size() != (stride + 1) * static_cast<size_t>(image.height)) return std::nullopt;
-  image.rgb.reserve(stride * static_cast<size_t>(image.height));
-  for (int y = 0; y < image.height; ++y) {
-    const uint8_t* row = &raw[(stride + 1) * static_cast<size_t>(y)];
-    if (row[0] != 0) return std::nullopt;
-    image.rgb.insert(image.rgb.end(), row + 1, row + 1 + stride);
-  }
+  if (!header || !data) return std::nullopt;
+  image.rgb = DecodePixels(png, image.width, image.height);
+  if (image.rgb.empty()) return std::nullopt;
   return image;
 }
 

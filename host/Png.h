@@ -1,6 +1,6 @@
-// A minimal PNG writer and reader for the host's screenshots: 8-bit RGB, no
-// compression (stored deflate blocks), with tEXt chunks that record where the
-// frame and the plug-in window lie. The reader accepts what the writer makes,
+// PNG for the host's screenshots: 8-bit RGB, compressed by the system's
+// imaging component, with tEXt chunks that record where the frame and the
+// plug-in window lie. The reader accepts RGB files such as the writer makes,
 // which is all the end-to-end checks need, and verifies every checksum.
 #pragma once
 
@@ -28,6 +28,7 @@ using TextChunks = std::vector<std::pair<std::string, std::string>>;
 uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
 uint32_t Adler32(const uint8_t* data, size_t size);
 
+// Empty when the imaging component cannot write the image.
 std::vector<uint8_t> EncodePng(const Image& image, const TextChunks& text = {});
 // Empty unless the bytes are a PNG of the kind EncodePng writes.
 std::optional<Image> DecodePng(const std::vector<uint8_t>& png, TextChunks* text = nullptr);

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "Network.h"
 
@@ -135,7 +136,8 @@ ValueMap ParseValues(const std::string& text) {
   return values;
 }
 
-DataContainer::DataContainer(std::wstring persistPath) : path_(std::move(persistPath)) {
+DataContainer::DataContainer(std::wstring persistPath, topo::win32::FileStepHook hook)
+    : path_(std::move(persistPath)), hook_(std::move(hook)) {
   if (path_.empty()) return;
   if (FILE* f = _wfopen(path_.c_str(), L"rb")) {
     std::string text;
@@ -161,8 +163,15 @@ HRESULT DataContainer::SetValue(BSTR name, VARIANT value) {
     Variant copy;
     HRESULT hr = VariantCopyInd(copy.Put(), &value);
     if (FAILED(hr)) return hr;
-    values_.insert_or_assign(std::wstring(name ? name : L"", SysStringLen(name)), std::move(copy));
-    return Save() ? S_OK : STG_E_WRITEFAULT;
+    const std::wstring key(name ? name : L"", SysStringLen(name));
+    auto [it, added] = values_.try_emplace(key);
+    std::swap(it->second, copy);  // copy now holds the previous value
+    if (Save()) return S_OK;
+    if (added)
+      values_.erase(it);
+    else
+      std::swap(it->second, copy);
+    return STG_E_WRITEFAULT;
   });
 }
 
@@ -172,15 +181,16 @@ void DataContainer::Put(const std::wstring& name, Variant value) {
 
 bool DataContainer::Save() const {
   if (path_.empty()) return true;
-  // Written beside the old file and moved over it, so a failed write never
-  // leaves a half file in place of the settings.
-  std::wstring temp = path_ + L".new";
-  FILE* f = _wfopen(temp.c_str(), L"wb");
-  if (!f) return false;
-  std::string text = SerializeValues(values_);
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok && MoveFileExW(temp.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+  // Written beside the old file, flushed and moved over it, so a failed write
+  // or a host killed part-way never leaves a half file in place of the settings.
+  try {
+    topo::win32::TemporaryFile file(path_, hook_);
+    file.Write(SerializeValues(values_));
+    file.MoveOverTarget();
+    return true;
+  } catch (const std::runtime_error&) {
+    return false;
+  }
 }
 
 HRESULT MemConfig::GetValue(BSTR name, VARIANT* value) {

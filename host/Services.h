@@ -9,6 +9,7 @@
 #include "ComObject.h"
 #include "abi/HostInterfaces.h"
 #include "win32/Variant.h"
+#include "win32/Win32FileStore.h"
 
 namespace arhost {
 
@@ -25,14 +26,17 @@ ValueMap ParseValues(const std::string& text);
 
 class DataContainer : public ComObject<DataContainer, topo::host::IDataContainer> {
  public:
-  // persistPath: file that holds the values across runs; empty keeps them in memory.
-  explicit DataContainer(std::wstring persistPath = {});
+  // persistPath: file that holds the values across runs; empty keeps them in
+  // memory. hook: told of each step of every save (the crash tests stop there).
+  explicit DataContainer(std::wstring persistPath = {}, topo::win32::FileStepHook hook = {});
   static const IID& Iid() { return topo::host::IID_IDataContainer; }
 
   ARHOST_RESERVED(7)
   HRESULT STDMETHODCALLTYPE GetValue(BSTR name, VARIANT* value) override;
   HRESULT STDMETHODCALLTYPE SetValue(BSTR name, VARIANT value) override;
 
+  // A value that cannot be saved is not kept either: the caller is told the
+  // write failed and the container still holds what its file holds.
   // For the host itself (login data), bypassing COM.
   void Put(const std::wstring& name, topo::win32::Variant value);
 
@@ -40,6 +44,7 @@ class DataContainer : public ComObject<DataContainer, topo::host::IDataContainer
   bool Save() const;
   ValueMap values_;
   std::wstring path_;
+  topo::win32::FileStepHook hook_;
 };
 
 class MemConfig : public ComObject<MemConfig, topo::host::IMemConfig> {

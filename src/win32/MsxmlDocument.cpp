@@ -35,7 +35,7 @@ Variant NodeVariant(IXMLDOMNode* node) {
 
 }  // namespace
 
-MsxmlDocument::MsxmlDocument() {
+MsxmlDocument::MsxmlDocument(FileStepHook hook) : hook_(std::move(hook)) {
   Check(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
                          doc_.PutVoid()),
         "CoCreateInstance DOMDocument");
@@ -48,8 +48,8 @@ MsxmlDocument::MsxmlDocument() {
   nodes_.push_back(std::move(root));
 }
 
-XmlDocumentFactory MsxmlDocument::Factory() {
-  return [] { return std::make_unique<MsxmlDocument>(); };
+XmlDocumentFactory MsxmlDocument::Factory(FileStepHook hook) {
+  return [hook] { return std::make_unique<MsxmlDocument>(hook); };
 }
 
 IXMLDOMNode* MsxmlDocument::NodeOf(XmlNode handle) const {
@@ -144,9 +144,10 @@ bool MsxmlDocument::Load(const std::string& path) {
 }
 
 void MsxmlDocument::Save(const std::string& path) {
-  TemporaryFile file(WideFromCp936(path));
+  TemporaryFile file(WideFromCp936(path), hook_);
   file.Close();
   Check(doc_->save(Variant::String(file.Path()).Get()), "IXMLDOMDocument::save");
+  file.Reached(FileStep::kWritten);
   file.MoveOverTarget();
 }
 

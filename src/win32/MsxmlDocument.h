@@ -10,6 +10,7 @@
 
 #include "model/XmlDocument.h"
 #include "win32/ComPtr.h"
+#include "win32/Win32FileStore.h"
 
 namespace topo::win32 {
 
@@ -21,11 +22,12 @@ inline constexpr CLSID kDomDocumentClass = {
 // naming the DOM operation.
 class MsxmlDocument : public XmlDocument {
  public:
-  MsxmlDocument();
+  // hook: told of each step of Save's file replacement.
+  explicit MsxmlDocument(FileStepHook hook = {});
   MsxmlDocument(const MsxmlDocument&) = delete;
   MsxmlDocument& operator=(const MsxmlDocument&) = delete;
 
-  static XmlDocumentFactory Factory();
+  static XmlDocumentFactory Factory(FileStepHook hook = {});
 
   XmlNode Root() override;
   XmlNode CreateProcessingInstruction(const std::string& target, const std::string& data) override;
@@ -44,6 +46,7 @@ class MsxmlDocument : public XmlDocument {
   XmlNode SelectFirst(XmlNode context, const std::string& path) override;
 
  private:
+  FileStepHook hook_;
   ComPtr<IXMLDOMDocument> doc_;
   std::vector<ComPtr<IXMLDOMNode>> nodes_;  // handle n is nodes_[n - 1]
 

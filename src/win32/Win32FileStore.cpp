@@ -16,7 +16,8 @@ namespace {
 
 }  // namespace
 
-TemporaryFile::TemporaryFile(const std::wstring& target) : target_(target) {
+TemporaryFile::TemporaryFile(const std::wstring& target, FileStepHook hook)
+    : target_(target), hook_(std::move(hook)) {
   // Named after the process and the moment; CREATE_NEW never takes over a
   // file someone else left behind, a clash just tries the next name.
   LARGE_INTEGER now{};
@@ -26,7 +27,10 @@ TemporaryFile::TemporaryFile(const std::wstring& target) : target_(target) {
             std::to_wstring(static_cast<unsigned long long>(now.QuadPart) + attempt);
     handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ != INVALID_HANDLE_VALUE) return;
+    if (handle_ != INVALID_HANDLE_VALUE) {
+      Reached(FileStep::kCreated);
+      return;
+    }
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
@@ -50,6 +54,7 @@ void TemporaryFile::Write(const std::string& bytes) {
     data += written;
     left -= written;
   }
+  Reached(FileStep::kWritten);
 }
 
 void TemporaryFile::Close() {
@@ -64,16 +69,19 @@ void TemporaryFile::MoveOverTarget() {
     if (handle_ == INVALID_HANDLE_VALUE) FailLast("CreateFileW", path_);
   }
   if (!FlushFileBuffers(handle_)) FailLast("FlushFileBuffers", path_);
+  Reached(FileStep::kFlushed);
   Close();
+  Reached(FileStep::kClosed);
   if (!MoveFileExW(path_.c_str(), target_.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     FailLast("MoveFileExW", target_);
   }
   moved_ = true;
+  Reached(FileStep::kMoved);
 }
 
 void Win32FileStore::ReplaceFile(const std::string& path, const std::string& bytes) {
-  TemporaryFile file(WideFromCp936(path));
+  TemporaryFile file(WideFromCp936(path), hook_);
   file.Write(bytes);
   file.MoveOverTarget();
 }

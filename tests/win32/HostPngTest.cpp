@@ -46,6 +46,20 @@ TEST(HostPng, ImagesLargerThanOneStoredBlockRoundTrip) {
   EXPECT_FALSE(arhost::DecodePng(png)) << "no IEND";
 }
 
+TEST(HostPng, ScreenshotsAreCompressed) {
+  arhost::Image image;
+  image.width = 640;
+  image.height = 480;
+  image.rgb.assign(640 * 480 * 3, 0x2E);
+  std::vector<uint8_t> png = arhost::EncodePng(image, {{"arhost:requests", "3"}});
+  EXPECT_LT(png.size(), image.rgb.size() / 50);
+  arhost::TextChunks read;
+  auto back = arhost::DecodePng(png, &read);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(image.rgb, back->rgb);
+  EXPECT_EQ((arhost::TextChunks{{"arhost:requests", "3"}}), read);
+}
+
 TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
   std::wstring error;
   auto o =

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 
 #include "ARCom.h"
 #include "Services.h"
@@ -185,6 +187,101 @@ TEST(HostServices, FrameServesRegisteredServicesOnly) {
   Variant v;
   ASSERT_EQ(S_OK, config->GetValue(dir.Get(), v.Put()));
   EXPECT_EQ(std::wstring(L"C:\\data\\"), v.Get().bstrVal);
+}
+
+// A class factory whose object cannot be made answers with an HRESULT.
+struct Unmakeable {
+  static ComPtr<IUnknown> Create() { throw std::runtime_error("cannot be made"); }
+};
+struct TooLarge {
+  static ComPtr<IUnknown> Create() { throw std::bad_alloc(); }
+};
+
+TEST(HostServices, ClassFactoryAnswersAFailedCreationWithAResult) {
+  const auto check = [](IClassFactory* factory, HRESULT expected) {
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(expected, factory->CreateInstance(nullptr, IID_IUnknown, &out));
+    EXPECT_EQ(nullptr, out);
+  };
+  check(arhost::ClassFactory<Unmakeable>::Create().Get(), E_FAIL);
+  check(arhost::ClassFactory<TooLarge>::Create().Get(), E_OUTOFMEMORY);
+}
+
+TEST(HostServices, AnswersNeverFetchedAndOldRequestsDoNotPileUp) {
+  double now = 0;
+  auto arcom = MakeARCom(kScenario, &now);
+  auto* impl = arhost::ARCom::From(arcom.Get());
+  auto packer = arhost::CreatePacker();
+  ASSERT_EQ(S_OK, arcom->SetFunction(arhost::kFnTopology, nullptr));
+  const size_t sent = arhost::ARCom::kKeptRequests + 5;
+  Variant packet, id;
+  for (size_t n = 0; n < sent; ++n) {
+    packer->BeginPack();
+    packer->EndPack();
+    ASSERT_EQ(S_OK, packer->GetPacket(packet.Put()));
+    ASSERT_EQ(S_OK, arcom->SendPacket(packet.Get(), 2000, id.Put()));
+  }
+  EXPECT_EQ(arhost::ARCom::kMaxPendingAnswers, impl->PendingAnswers());
+  EXPECT_EQ(arhost::ARCom::kKeptRequests, impl->Requests().size());
+  EXPECT_EQ(sent, impl->RequestCount());
+  Variant answer;
+  EXPECT_EQ(E_INVALIDARG, arcom->ReceiveAnswer(1, 2000, answer.Put())) << "dropped";
+  EXPECT_EQ(S_OK, arcom->ReceiveAnswer(id.Get().lVal, 2000, answer.Put())) << "the latest stays";
+}
+
+TEST(HostServices, ASettingThatCannotBeSavedIsNotKept) {
+  const std::wstring dir = TempPath(L"arhost-gone") + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+  auto data = arhost::DataContainer::Create(dir + L"PersonalData.txt");
+  BStr kept(L"ScrollWidth"), added(L"ScrollHeight");
+  ASSERT_EQ(S_OK, data->SetValue(kept.Get(), Variant::Int16(900).Get()));
+  DeleteFileW((dir + L"PersonalData.txt").c_str());
+  ASSERT_TRUE(RemoveDirectoryW(dir.c_str()));  // every later save fails
+
+  EXPECT_EQ(STG_E_WRITEFAULT, data->SetValue(kept.Get(), Variant::Int16(1200).Get()));
+  EXPECT_EQ(STG_E_WRITEFAULT, data->SetValue(added.Get(), Variant::Int16(700).Get()));
+  Variant v;
+  ASSERT_EQ(S_OK, data->GetValue(kept.Get(), v.Put()));
+  EXPECT_EQ(900, v.Get().iVal) << "the saved value stays";
+  ASSERT_EQ(S_OK, data->GetValue(added.Get(), v.Put()));
+  EXPECT_EQ(VT_EMPTY, v.Type()) << "a new key that was not saved is not there";
+}
+
+// The host runs a plug-in that leaves an object of its own in TempData: the
+// host must release it before freeing the module, and exit cleanly.
+TEST(HostServices, PluginIsUnloadedAfterTheObjectsTheHostHoldsOfIt) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring bin = self;
+  bin.resize(bin.find_last_of(L"\\/") + 1);
+  const std::wstring mark = TempPath(L"held-object-mark"), shot = TempPath(L"held-shot") + L".png";
+  const std::wstring data = TempPath(L"held-data");
+  DeleteFileW(mark.c_str());
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TOPO_HELD_OBJECT_MARK", mark.c_str()));
+  std::wstring command = L"\"" + bin + L"arhost.exe\" \"" + bin + L"held_object_plugin.dll\"" +
+                         L" --screenshot \"" + shot + L"\" --after 0.2 --data-dir \"" + data +
+                         L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  // A crash ends the host at once instead of waiting on a crash dialog.
+  const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info));
+  SetErrorMode(oldMode);
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(info.hProcess, 20000) != WAIT_OBJECT_0)
+    TerminateProcess(info.hProcess, 99);
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  SetEnvironmentVariableW(L"TOPO_HELD_OBJECT_MARK", nullptr);
+  EXPECT_EQ(0u, code);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(mark.c_str())) << "never released";
+  DeleteFileW(mark.c_str());
+  DeleteFileW(shot.c_str());
+  DeleteFileW((data + L"\\PersonalData.txt").c_str());
+  RemoveDirectoryW(data.c_str());
 }
 
 TEST(HostServices, DataFolderIsCreatedAndEndsInASeparator) {
