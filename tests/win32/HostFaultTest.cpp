@@ -115,6 +115,30 @@ std::vector<std::string> Contents(FakeDataContainer& c, const std::vector<const 
   return out;
 }
 
+// Answers the window's modal loops from a timer of the host window: types a
+// password into the password question and closes the status dialog (the
+// host window's property "status").
+BOOL CALLBACK Answer(HWND w, LPARAM statusDialog) {
+  if (!IsWindowVisible(w)) return TRUE;
+  if (w == reinterpret_cast<HWND>(statusDialog)) {
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    return TRUE;
+  }
+  HWND edit = FindWindowExW(w, nullptr, L"Edit", nullptr);
+  wchar_t cls[16] = L"";
+  GetClassNameW(w, cls, 16);
+  if (edit && lstrcmpW(cls, L"#32770") == 0 && !GetPropW(w, L"answered")) {
+    SetPropW(w, L"answered", w);
+    SetWindowTextW(edit, L"P");
+    PostMessageW(w, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
+}
+void CALLBACK AnswerModal(HWND host, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), Answer,
+                    reinterpret_cast<LPARAM>(GetPropW(host, L"status")));
+}
+
 class HostFaultTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -144,6 +168,7 @@ class HostFaultTest : public testing::Test {
     Seen seen;
     boxes_ = 0;
     MessageBoxCloser closer;
+    int refusals = 0;
     rig.memConfig.personalDataDir = dataDir_;
     for (auto [key, value] : {std::pair{L"TimerInterval", 7}, std::pair{L"ScrollWidth", 1200},
                               std::pair{L"ScrollHeight", 900}}) {
@@ -193,7 +218,25 @@ class HostFaultTest : public testing::Test {
       for (int32_t z = 0; n >= 0 && z < f.Model().ZOrder.Count(); ++z)
         if (f.Model().ZOrder.Items(z).ARIndex == n && f.Model().ZOrder.Items(z).ASIndex < 0)
           f.Model().ZOrder.BringToFront(z);
-      if (n >= 0) ui::RunGuarded([&f] { f.muiStopClick(1); }, made);
+      // Start 2, stop 1, restart 1 (the password typed by the timer), the
+      // status command (its dialog closed by the timer) and removal.
+      HWND statusDialog = f.StatusDialog().Handle();
+      SetPropW(hostWindow_.Handle(), L"status", statusDialog);
+      SetTimer(hostWindow_.Handle(), 1, 20, AnswerModal);
+      if (n >= 0) {
+        ui::RunGuarded([&f] { f.muiStartClick(2); }, made);
+        ui::RunGuarded([&f] { f.muiStopClick(1); }, made);
+        ui::RunGuarded([&f] { f.muiRestartClick(1); }, made);
+        ui::RunGuarded([&f] { f.muiStatusClick(); }, made);
+        // Its own box, whatever failed before, when N runs.
+        const bool running = f.Model().Items(n).ActiveCount > 0;
+        const int before = closer.closed;
+        ui::RunGuarded([&f] { f.muiRemoveClick(); }, made);
+        refusals = closer.closed - before;
+        EXPECT_EQ(running ? 1 : 0, refusals) << "removal of N, running: " << running;
+      }
+      KillTimer(hostWindow_.Handle(), 1);
+      RemovePropW(hostWindow_.Handle(), L"status");
 
       phaseStart[Status] = rig.log.calls.size();
       rig.unpacker.table.fields = {L"a", L"error_info"};
@@ -214,7 +257,7 @@ class HostFaultTest : public testing::Test {
       if (IsWindow(made)) DestroyWindow(made);
     }
     PumpMessages();
-    seen.boxes = boxes_ + closer.closed;
+    seen.boxes = boxes_ + closer.closed - refusals;
     return seen;
   }
 
