@@ -163,11 +163,15 @@ void TMainForm::ReadSetting(const wchar_t* key, const wchar_t* upDown, int other
   int position = otherwise;
   win32::Variant number;
   // A stored value that is no integer (another program's, or a damaged file)
-  // counts as none, rather than keeping the window from opening.
-  if (!value.IsEmpty() &&
-      SUCCEEDED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4)))
-    position = static_cast<int>(number.Get().lVal);
+  // counts as none, rather than keeping the window from opening. It is not
+  // replaced on close unless the operator sets the value meanwhile: what was
+  // stored may still be good, and only this reading of it failed.
+  const bool usable =
+      value.IsEmpty() ||
+      SUCCEEDED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4));
+  if (!value.IsEmpty() && usable) position = static_cast<int>(number.Get().lVal);
   SetUpDown(upDown, position);
+  if (!usable) unreadSettings_.emplace_back(key, UpDownPosition(upDown));
 }
 
 int TMainForm::UpDownPosition(const wchar_t* name) const {
@@ -338,6 +342,10 @@ void TMainForm::FormDestroy() {
   for (auto [key, upDown] :
        {std::pair{L"TimerInterval", L"udTimer"}, std::pair{L"ScrollWidth", L"udWidth"},
         std::pair{L"ScrollHeight", L"udHeight"}}) {
+    const std::pair<std::wstring, int> untouched(key, UpDownPosition(upDown));
+    if (std::find(unreadSettings_.begin(), unreadSettings_.end(), untouched) !=
+        unreadSettings_.end())
+      continue;
     win32::BStr name(key);
     win32::Check(
         personal->SetValue(name.Get(),

@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Nodes.h"
@@ -129,6 +130,9 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   bool timerEnabled_ = false;
   bool destroyed_ = false;
   bool settingsRead_ = false;
+  // The settings whose stored value could not be used, with the position the
+  // window then started from: written back only once the operator changed it.
+  std::vector<std::pair<std::wstring, int>> unreadSettings_;
   const UINT openStatusQuery_;
   std::unique_ptr<status::TFormStatus> statusDialog_;
 };

@@ -26,16 +26,12 @@ std::string Describe(const VARIANT& v) {
 
 }  // namespace
 
-HRESULT CallLog::Record(const std::string& line) {
-  calls.push_back(line);
-  return !failOn.empty() && line.substr(0, line.find(' ')) == failOn ? E_FAIL : S_OK;
-}
-
 HRESULT FakeExchangeARCom::SendPacket(VARIANT Packet, LONG Timeout, VARIANT* PacketID) {
   HRESULT hr = log_.Record("SendPacket " + Describe(Packet) + " " + std::to_string(Timeout));
   VariantInit(PacketID);
   if (FAILED(hr)) return hr;
   // Not an integer: the caller must convert the id, as a real host's may be.
+  if (log_.Spoil(PacketID)) return S_OK;
   PacketID->vt = VT_BSTR;
   PacketID->bstrVal = SysAllocString(L"7");
   return S_OK;
@@ -46,6 +42,7 @@ HRESULT FakeExchangeARCom::ReceiveAnswer(LONG PacketID, LONG Timeout, VARIANT* A
       log_.Record("ReceiveAnswer " + std::to_string(PacketID) + " " + std::to_string(Timeout));
   VariantInit(Answer);
   if (FAILED(hr)) return hr;
+  if (log_.Spoil(Answer)) return S_OK;
   Answer->vt = VT_BSTR;
   Answer->bstrVal = SysAllocString(L"answer");
   return S_OK;
@@ -65,7 +62,10 @@ HRESULT FakeExchangeARCom::SetRequestKind(LONG Value) {
 
 HRESULT FakeExchangeARCom::GetErrorNo(LONG* ErrorNo) {
   *ErrorNo = errorNo;
-  return log_.Record("GetErrorNo");
+  HRESULT hr = log_.Record("GetErrorNo");
+  if (log_.current != Fault::TimedOut) return hr;
+  *ErrorNo = 1460;  // the host's number for a request that timed out
+  return S_OK;
 }
 
 HRESULT FakeExchangeARCom::SetRequestMode(LONG Value) {
@@ -82,6 +82,7 @@ HRESULT FakePacker::GetPacket(VARIANT* Packet) {
   VariantInit(Packet);
   HRESULT hr = log_.Record("GetPacket");
   if (FAILED(hr)) return hr;
+  if (log_.Spoil(Packet)) return S_OK;
   Packet->vt = VT_BSTR;
   Packet->bstrVal = SysAllocString(L"packet");
   return S_OK;
@@ -94,8 +95,12 @@ class FakeUnpacker::Field : public FakeDispatch<host::IUnpackerField> {
     VariantCopy(value_.Put(), const_cast<VARIANT*>(&value));
   }
   HRESULT STDMETHODCALLTYPE GetName(BSTR* Name) override {
+    *Name = nullptr;
+    HRESULT hr = log_.Record("GetName " + Text(name_));
+    if (FAILED(hr) || log_.current == Fault::NullOut) return hr;
     *Name = SysAllocStringLen(name_.data(), static_cast<UINT>(name_.size()));
-    return log_.Record("GetName " + Text(name_));
+    log_.Fray(Name);
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
@@ -103,7 +108,10 @@ class FakeUnpacker::Field : public FakeDispatch<host::IUnpackerField> {
   HRESULT STDMETHODCALLTYPE GetValue(VARIANT* Value) override {
     VariantInit(Value);
     HRESULT hr = log_.Record("GetValue " + Text(name_));
-    return FAILED(hr) ? hr : VariantCopy(Value, const_cast<VARIANT*>(&value_.Get()));
+    if (FAILED(hr) || log_.Spoil(Value)) return hr;
+    hr = VariantCopy(Value, const_cast<VARIANT*>(&value_.Get()));
+    log_.Fray(Value);
+    return hr;
   }
 
  private:
@@ -142,7 +150,7 @@ HRESULT FakeUnpacker::GetRowCount(LONG* Count) {
 HRESULT FakeUnpacker::GetField(VARIANT Key, IDispatch** Field) {
   *Field = nullptr;
   HRESULT hr = log_.Record("GetField " + Describe(Key));
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr) || log_.current == Fault::NullOut) return hr;
   size_t index = table.fields.size();
   if (Key.vt == VT_I4 && Key.lVal >= 0) index = static_cast<size_t>(Key.lVal);
   if (Key.vt == VT_BSTR)

@@ -14,13 +14,6 @@
 
 namespace topo::test {
 
-struct CallLog {
-  std::vector<std::string> calls;
-  // A call whose name (the log line's first word) is this fails with E_FAIL.
-  std::string failOn;
-  HRESULT Record(const std::string& line);
-};
-
 class FakeExchangeARCom : public FakeARCom {
  public:
   explicit FakeExchangeARCom(CallLog& log) : log_(log) {}

@@ -2,8 +2,45 @@
 #include "FakeHost.h"
 
 namespace topo::test {
+namespace {
+
+std::string Narrow(BSTR s) {
+  std::string text;
+  for (UINT i = 0; s && i < SysStringLen(s); ++i) text += static_cast<char>(s[i]);
+  return text;
+}
+
+}  // namespace
+
+HRESULT CallLog::Record(const std::string& line) {
+  calls.push_back(line);
+  current = static_cast<long>(calls.size()) - 1 == faultAt ? fault : Fault::None;
+  if (current == Fault::Error) return E_FAIL;
+  if (current == Fault::TimedOut) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+  return !failOn.empty() && line.substr(0, line.find(' ')) == failOn ? E_FAIL : S_OK;
+}
+
+bool CallLog::Spoil(VARIANT* out) {
+  if (current != Fault::NullOut && current != Fault::WrongType) return false;
+  VariantClear(out);
+  if (current == Fault::WrongType) {
+    out->vt = VT_DISPATCH;
+    out->pdispVal = &stray;
+    stray.AddRef();
+  }
+  return true;
+}
+
+void CallLog::Fray(BSTR* out) {
+  if (current != Fault::OddString || !*out) return;
+  std::string bytes(reinterpret_cast<const char*>(*out), SysStringByteLen(*out));
+  bytes += '\x7f';
+  SysFreeString(*out);
+  *out = SysAllocStringByteLen(bytes.data(), static_cast<UINT>(bytes.size()));
+}
 
 HRESULT FakeARCom::RemoveEventSink(IUnknown* sink) {
+  if (hostLog && FAILED(hostLog->Record("RemoveEventSink"))) return E_FAIL;
   removedSinks.push_back(sink);
   if (watchedWindow) styleAtRemove = GetWindowLongA(watchedWindow, GWL_STYLE);
   return removeResult;
@@ -12,21 +49,34 @@ HRESULT FakeARCom::RemoveEventSink(IUnknown* sink) {
 HRESULT FakeDataContainer::GetValue(BSTR Name, VARIANT* Value) {
   if (!Value) return E_POINTER;
   VariantInit(Value);
+  if (hostLog) {
+    HRESULT hr = hostLog->Record(label + ".GetValue " + Narrow(Name));
+    if (FAILED(hr) || hostLog->Spoil(Value)) return hr;
+  }
   auto it = values_.find(Name ? Name : L"");
-  return it == values_.end() ? S_OK : VariantCopy(Value, &it->second);
+  if (it == values_.end()) return S_OK;
+  HRESULT hr = VariantCopy(Value, &it->second);
+  if (hostLog) hostLog->Fray(Value);
+  return hr;
 }
 
 HRESULT FakeMemConfig::GetValue(BSTR Name, VARIANT* Value) {
   if (!Value) return E_POINTER;
   VariantInit(Value);
+  if (hostLog) {
+    HRESULT hr = hostLog->Record("MemConfig.GetValue " + Narrow(Name));
+    if (FAILED(hr) || hostLog->Spoil(Value)) return hr;
+  }
   if (Name && std::wstring(Name) == L"PersonalDataDir") {
     Value->vt = VT_BSTR;
     Value->bstrVal = SysAllocString(personalDataDir.c_str());
+    if (hostLog) hostLog->Fray(Value);
   }
   return S_OK;
 }
 
 HRESULT FakeDataContainer::SetValue(BSTR Name, VARIANT Value) {
+  if (hostLog && FAILED(hostLog->Record(label + ".SetValue " + Narrow(Name)))) return E_FAIL;
   VARIANT& slot = values_[Name ? Name : L""];
   VariantClear(&slot);
   return VariantCopy(&slot, &Value);
@@ -41,6 +91,10 @@ HRESULT FakeAppFrame::GetService(BSTR Name, IUnknown** Service) {
   *Service = nullptr;
   asked.push_back(Name ? Name : L"");
   if (FAILED(failWith)) return failWith;
+  if (hostLog) {
+    HRESULT hr = hostLog->Record("GetService " + Narrow(Name));
+    if (FAILED(hr) || hostLog->current == Fault::NullOut) return hr;
+  }
   auto it = services_.find(asked.back());
   if (it == services_.end()) return E_INVALIDARG;
   *Service = it->second;

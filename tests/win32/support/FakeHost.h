@@ -56,6 +56,41 @@ class FakeDispatch : public I {
   bool answersQuery_ = true;
 };
 
+// What an injected fault does to the one call it hits.
+enum class Fault {
+  None,
+  Error,      // a failing HRESULT
+  NullOut,    // S_OK with the out-parameter left empty
+  WrongType,  // S_OK with an out VARIANT of a type no caller expects
+  TimedOut,   // a time-out reported as an error (result or error number)
+  OddString,  // S_OK with a string of an odd number of bytes (half a character more)
+};
+
+// The calls the fakes get, one line each (the call's name first), shared by
+// every fake of a test. Either a call named failOn fails, or the call with
+// index faultAt gets fault.
+struct CallLog {
+  std::vector<std::string> calls;
+  // A call whose name (the log line's first word) is this fails with E_FAIL.
+  std::string failOn;
+  long faultAt = -1;
+  Fault fault = Fault::None;
+  // What the call just recorded was given.
+  Fault current = Fault::None;
+  // Handed out in a wrong-typed VARIANT: whoever gets it must give it back.
+  FakeDispatch<IDispatch> stray{IID_IDispatch};
+
+  HRESULT Record(const std::string& line);
+  // Spoils an out VARIANT as the current fault says; true when it did.
+  bool Spoil(VARIANT* out);
+  // Gives a string out-parameter, once filled, a stray byte past its last
+  // character when the current fault says so.
+  void Fray(BSTR* out);
+  void Fray(VARIANT* out) {
+    if (out->vt == VT_BSTR) Fray(&out->bstrVal);
+  }
+};
+
 class FakeARCom : public FakeDispatch<host::IARCom> {
  public:
   FakeARCom() : FakeDispatch(host::IID_IARCom) {}
@@ -103,6 +138,8 @@ class FakeARCom : public FakeDispatch<host::IARCom> {
 
   std::vector<IUnknown*> removedSinks;
   HRESULT removeResult = S_OK;
+  // When set, RemoveEventSink is recorded there and may be faulted.
+  CallLog* hostLog = nullptr;
   // Called inside RemoveEventSink, to look at the window at that moment.
   HWND watchedWindow = nullptr;
   LONG styleAtRemove = 0;
@@ -115,6 +152,9 @@ class FakeDataContainer : public FakeDispatch<host::IDataContainer> {
   HRESULT STDMETHODCALLTYPE GetValue(BSTR Name, VARIANT* Value) override;
   HRESULT STDMETHODCALLTYPE SetValue(BSTR Name, VARIANT Value) override;
   ~FakeDataContainer() override;
+  // When set, every call is recorded there (as "<label>.GetValue Name") and may be faulted.
+  CallLog* hostLog = nullptr;
+  std::string label = "Data";
 
  private:
   std::map<std::wstring, VARIANT> values_;
@@ -126,6 +166,7 @@ class FakeMemConfig : public FakeDispatch<host::IMemConfig> {
   FakeMemConfig() : FakeDispatch(host::IID_IMemConfig) {}
   HRESULT STDMETHODCALLTYPE GetValue(BSTR Name, VARIANT* Value) override;
   std::wstring personalDataDir;  // ends in a separator
+  CallLog* hostLog = nullptr;    // when set, calls are recorded there
 };
 
 class FakeAppFrame : public FakeDispatch<host::IAppFrame> {
@@ -139,6 +180,7 @@ class FakeAppFrame : public FakeDispatch<host::IAppFrame> {
   // Every GetService call fails with this result while it is a failure.
   HRESULT failWith = S_OK;
   std::vector<std::wstring> asked;
+  CallLog* hostLog = nullptr;  // when set, calls are recorded there
 
  private:
   std::map<std::wstring, IUnknown*> services_;

@@ -10,7 +10,9 @@ MessageBoxCloser* active = nullptr;
 BOOL CALLBACK FindBox(HWND w, LPARAM found) {
   wchar_t cls[16] = L"";
   GetClassNameW(w, cls, 16);
-  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w)) {
+  // A dialog with an edit field (the password question) is no message box.
+  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w) &&
+      !FindWindowExW(w, nullptr, L"Edit", nullptr)) {
     *reinterpret_cast<HWND*>(found) = w;
     return FALSE;
   }
