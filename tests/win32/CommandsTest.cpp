@@ -163,7 +163,7 @@ class OrderedContainer : public FakeDataContainer {
   std::vector<std::string> keys;
 };
 
-class CommandsTest : public testing::Test {
+class CommandsTest : public testing::Test, protected FakeExchangeServices {
  protected:
   void SetUp() override {
     ASSERT_EQ(S_OK, packerClass.Result());
@@ -215,14 +215,6 @@ class CommandsTest : public testing::Test {
     return *form;
   }
 
-  ComApartment apartment;
-  CallLog log;
-  FakeExchangeARCom arCom{log};
-  FakePacker packer{log};
-  FakeUnpacker unpacker{log};
-  FakeClassRegistration packerClass{host::CLSID_Packer, static_cast<host::IPackerDisp*>(&packer)};
-  FakeClassRegistration unpackerClass{host::CLSID_Unpacker,
-                                      static_cast<host::IUnpackerDisp*>(&unpacker)};
   FakeMemConfig memConfig;
   FakeDataContainer personal, login;
   OrderedContainer temp;

@@ -66,7 +66,7 @@ class SilentView : public status::TStatusView {
 win32::Variant S(const wchar_t* s) { return win32::Variant::String(s); }
 
 // One host with every fake recording into one log.
-struct Rig {
+struct Rig : FakeExchangeServices {
   Rig() {
     for (FakeDataContainer* c : {&personal, &temp, &login}) c->hostLog = &log;
     personal.label = "PersonalData";
@@ -87,14 +87,6 @@ struct Rig {
            temp.Refs() + login.Refs() + frame.Refs() + log.stray.Refs();
   }
 
-  ComApartment apartment;
-  CallLog log;
-  FakeExchangeARCom arCom{log};
-  FakePacker packer{log};
-  FakeUnpacker unpacker{log};
-  FakeClassRegistration packerClass{host::CLSID_Packer, static_cast<host::IPackerDisp*>(&packer)};
-  FakeClassRegistration unpackerClass{host::CLSID_Unpacker,
-                                      static_cast<host::IUnpackerDisp*>(&unpacker)};
   FakeMemConfig memConfig;
   FakeDataContainer personal, temp, login;
   FakeAppFrame frame;

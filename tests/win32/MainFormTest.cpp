@@ -24,7 +24,7 @@ const std::vector<std::wstring> kReportFields = {L"ar",     L"ar_active", L"pare
 constexpr wchar_t kUp[] = L"1,0,0,0,0,0,0,0,0,0";
 constexpr wchar_t kDown[] = L"0,0,0,0,0,0,0,0,0,0";
 
-class MainFormTest : public testing::Test {
+class MainFormTest : public testing::Test, protected FakeExchangeServices {
  protected:
   void SetUp() override {
     ASSERT_EQ(S_OK, packerClass.Result());
@@ -85,14 +85,6 @@ class MainFormTest : public testing::Test {
   }
   static void Paint(TMainForm& f) { UpdateWindow(f.Handle()); }
 
-  ComApartment apartment;
-  CallLog log;
-  FakeExchangeARCom arCom{log};
-  FakePacker packer{log};
-  FakeUnpacker unpacker{log};
-  FakeClassRegistration packerClass{host::CLSID_Packer, static_cast<host::IPackerDisp*>(&packer)};
-  FakeClassRegistration unpackerClass{host::CLSID_Unpacker,
-                                      static_cast<host::IUnpackerDisp*>(&unpacker)};
   FakeMemConfig memConfig;
   FakeDataContainer personal, temp;
   FakeAppFrame frame;

@@ -125,9 +125,22 @@ struct ComApartment {
   ComApartment& operator=(const ComApartment&) = delete;
 };
 
+// The exchange fakes that record into one log, with the packer and unpacker
+// classes registered while they live, in an apartment of their own.
+struct FakeExchangeServices {
+  ComApartment apartment;
+  CallLog log;
+  FakeExchangeARCom arCom{log};
+  FakePacker packer{log};
+  FakeUnpacker unpacker{log};
+  FakeClassRegistration packerClass{host::CLSID_Packer, static_cast<host::IPackerDisp*>(&packer)};
+  FakeClassRegistration unpackerClass{host::CLSID_Unpacker,
+                                      static_cast<host::IUnpackerDisp*>(&unpacker)};
+};
+
 // A host window attached to a fake host frame that offers the exchange fakes
 // as "ARCom" and the packer and unpacker classes, and a "TempData".
-struct FakeExchangeHost {
+struct FakeExchangeHost : FakeExchangeServices {
   FakeExchangeHost();
   FakeExchangeHost(const FakeExchangeHost&) = delete;
   FakeExchangeHost& operator=(const FakeExchangeHost&) = delete;
@@ -140,14 +153,6 @@ struct FakeExchangeHost {
   // Attaches again, so that the services are asked for anew.
   void Reattach();
 
-  ComApartment apartment;
-  CallLog log;
-  FakeExchangeARCom arCom{log};
-  FakePacker packer{log};
-  FakeUnpacker unpacker{log};
-  FakeClassRegistration packerClass{host::CLSID_Packer, static_cast<host::IPackerDisp*>(&packer)};
-  FakeClassRegistration unpackerClass{host::CLSID_Unpacker,
-                                      static_cast<host::IUnpackerDisp*>(&unpacker)};
   FakeDataContainer tempData;
   FakeAppFrame frame;
   // Declared after the fakes: it goes first and gives their references back.
