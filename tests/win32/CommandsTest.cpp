@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FakeExchange.h"
+#include "MenuItems.h"
 #include "MessageBoxCloser.h"
 #include "plugin/ResourceLookup.h"
 #include "plugin/RiziZevEntry.h"
@@ -121,21 +122,10 @@ void Select(TARNodeList& model, const char* ar, const char* as = nullptr) {
 // caption of a sub-menu.
 std::vector<std::wstring> Entries(HMENU menu) {
   std::vector<std::wstring> entries;
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    wchar_t caption[64] = L"";
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING | MIIM_DATA | MIIM_FTYPE | MIIM_SUBMENU;
-    info.dwTypeData = caption;
-    info.cch = 64;
-    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-    if (info.fType & MFT_SEPARATOR) {
-      entries.push_back(L"-");
-      continue;
-    }
-    entries.push_back(caption + std::wstring(info.hSubMenu ? L">" : L"/") +
-                      std::to_wstring(static_cast<long>(info.dwItemData)));
-  }
+  for (const MenuItem& item : ItemsOf(menu))
+    entries.push_back(item.separator ? L"-"
+                                     : item.caption + (item.subMenu ? L">" : L"/") +
+                                           std::to_wstring(item.tag));
   return entries;
 }
 

@@ -8,42 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "MenuItems.h"
 #include "ui/Form.h"
 #include "ui/PopupMenu.h"
 
 namespace topo::test {
 namespace {
-
-struct Item {
-  std::wstring caption;
-  long tag;
-  bool separator;
-  bool subMenu;
-  bool operator==(const Item& o) const {
-    return caption == o.caption && tag == o.tag && separator == o.separator && subMenu == o.subMenu;
-  }
-};
-
-std::vector<Item> ItemsOf(HMENU menu) {
-  std::vector<Item> items;
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    wchar_t caption[64] = L"";
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING | MIIM_DATA | MIIM_FTYPE | MIIM_SUBMENU;
-    info.dwTypeData = caption;
-    info.cch = 64;
-    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-    items.push_back({caption, static_cast<long>(info.dwItemData), (info.fType & MFT_SEPARATOR) != 0,
-                     info.hSubMenu != nullptr});
-  }
-  return items;
-}
-
-std::ostream& operator<<(std::ostream& out, const Item& item) {
-  return out << std::string(item.caption.begin(), item.caption.end()) << "/" << item.tag
-             << (item.separator ? " sep" : "") << (item.subMenu ? " sub" : "");
-}
 
 TEST(PopupMenuTest, RebuiltSubMenuHoldsTheNewEntriesWithTheirTags) {
   ui::PopupMenu menu;
@@ -62,13 +32,13 @@ TEST(PopupMenuTest, RebuiltSubMenuHoldsTheNewEntriesWithTheirTags) {
   start.AddSeparator();
   start.Add(L"all", -1, record);
 
-  const std::vector<Item> top = {
+  const std::vector<MenuItem> top = {
       {L"start", 0, false, true}, {L"", 0, true, false}, {L"remove", 99, false, false}};
   EXPECT_EQ(ItemsOf(menu.Handle()), top);
-  const std::vector<Item> sub = {{L"3", 3, false, false},
-                                 {L"5", 5, false, false},
-                                 {L"", 0, true, false},
-                                 {L"all", -1, false, false}};
+  const std::vector<MenuItem> sub = {{L"3", 3, false, false},
+                                     {L"5", 5, false, false},
+                                     {L"", 0, true, false},
+                                     {L"all", -1, false, false}};
   EXPECT_EQ(ItemsOf(start.Handle()), sub);
   EXPECT_EQ(GetSubMenu(menu.Handle(), 0), start.Handle());
 
@@ -90,10 +60,10 @@ item muiMore muiRemove "remove" tag=9
 )"));
   ui::PopupMenu* node = form.Menu(L"pmNode");
   ASSERT_NE(node, nullptr);
-  const std::vector<Item> top = {{L"start", 0, false, true},
-                                 {L"status", 4, false, false},
-                                 {L"", 0, true, false},
-                                 {L"more", 0, false, true}};
+  const std::vector<MenuItem> top = {{L"start", 0, false, true},
+                                     {L"status", 4, false, false},
+                                     {L"", 0, true, false},
+                                     {L"more", 0, false, true}};
   EXPECT_EQ(ItemsOf(node->Handle()), top);
   ASSERT_NE(form.Menu(L"muiStart"), nullptr);
   EXPECT_EQ(form.Menu(L"muiStart")->Handle(), GetSubMenu(node->Handle(), 0));
