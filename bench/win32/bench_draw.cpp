@@ -69,8 +69,8 @@ void BuildModel(topo::TARNodeList& list) {
     list.Items(ar).Rect = place();
     if (i > 0) {
       const std::string parent = "ar" + std::to_string(i - 1);
-      const int32_t k = list.AddOrUpdateParentAR(ar, parent, 1, Flags(1), 0);
-      list.Items(ar).ParentARs.Items(k).ARIndex = list.IndexOf(parent);
+      list.AddOrUpdateParentAR(ar, parent, 1, Flags(1), 0);
+      list.AddOrUpdateSubAR(list.IndexOf(parent), name, 1, Flags(1), 0);
     }
     for (int s = 0; s < kServersPerAR; ++s) {
       const int running = (i * kServersPerAR + s) % 13 == 0 ? 0 : 1;
@@ -79,6 +79,7 @@ void BuildModel(topo::TARNodeList& list) {
       list.Items(ar).SubASs.Items(k).Rect = place();
     }
   }
+  list.ResolveLinks();
 }
 
 // A memory DC over a top-down 32-bit DIB, set up as the window's paint is.

@@ -69,7 +69,7 @@ class Writer {
       Text(list, "\r\t\t\t");
       XmlNode item = Element(list, itemName);
       Text(item, "\r\t\t\t\t");
-      Field(item, "Name", links.Items(i).Name);
+      Field(item, "Name", links.Items(i).Name());
       Text(item, "\r\t\t\t");
     }
     Text(list, "\r\t\t");
@@ -84,7 +84,7 @@ class Writer {
       Text(list, "\r\t\t\t");
       XmlNode item = Element(list, "SubAS");
       Text(item, "\r\t\t\t\t");
-      Field(item, "Name", server.Name);
+      Field(item, "Name", server.Name());
       Text(item, "\r\t\t\t\t");
       Field(item, "Active", ActiveText(server.ActiveFlags));
       Text(item, "\r\t\t\t\t");
@@ -97,7 +97,7 @@ class Writer {
   void Node(XmlNode parent, const TARNode& node) {
     XmlNode element = Element(parent, "ARNode");
     Text(element, "\r\t\t");
-    Field(element, "Name", node.Name);
+    Field(element, "Name", node.Name());
     Text(element, "\r\t\t");
     Field(element, "Active", ActiveText(node.ActiveFlags));
     Text(element, "\r\t\t");

@@ -142,14 +142,14 @@ bool InRange(int32_t index, int32_t count) { return index >= 0 && index < count;
 void TLinkNodeList::DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const {
   if (!InRange(index, Count())) return;
   const TLinkNode& server = Items(index);
-  DrawBox(canvas, canvas.ClipBox(), Offset(server.Rect, offset), server.Name, server.ActiveCount,
+  DrawBox(canvas, canvas.ClipBox(), Offset(server.Rect, offset), server.Name(), server.ActiveCount,
           server.NotInBaseline, false);
 }
 
 void TARNodeList::DrawARNode(Canvas& canvas, int32_t index, TPoint offset) const {
   if (!InRange(index, Count())) return;
   const TARNode& node = *nodes_[static_cast<size_t>(index)];
-  DrawBox(canvas, canvas.ClipBox(), Offset(node.Rect, offset), node.Name, node.ActiveCount,
+  DrawBox(canvas, canvas.ClipBox(), Offset(node.Rect, offset), node.Name(), node.ActiveCount,
           node.NotInBaseline, true);
 }
 
@@ -167,8 +167,8 @@ uint8_t TARNodeList::DrawDiagram(Canvas& canvas, TPoint offset, bool displayLink
       const TLinkNodeList& parents = child->ParentARs;
       for (int32_t i = 0; i < parents.Count(); ++i) {
         const TLinkNode& link = parents.Items(i);
-        if (!InRange(link.ARIndex, Count())) continue;
-        const TARNode& parent = *nodes_[static_cast<size_t>(link.ARIndex)];
+        if (!InRange(link.ARIndex(), Count())) continue;
+        const TARNode& parent = *nodes_[static_cast<size_t>(link.ARIndex())];
         const bool active =
             child->ActiveCount != 0 && parent.ActiveCount != 0 && link.ActiveCount != 0;
         if (!active) inactiveDrawn = 1;
@@ -189,11 +189,11 @@ uint8_t TARNodeList::DrawDiagram(Canvas& canvas, TPoint offset, bool displayLink
     if (!InRange(entry.ARIndex, Count())) continue;
     const TARNode& node = *nodes_[static_cast<size_t>(entry.ARIndex)];
     if (entry.ASIndex < 0) {
-      DrawBox(canvas, clip, Offset(node.Rect, offset), node.Name, node.ActiveCount,
+      DrawBox(canvas, clip, Offset(node.Rect, offset), node.Name(), node.ActiveCount,
               node.NotInBaseline, true);
     } else if (InRange(entry.ASIndex, node.SubASs.Count())) {
       const TLinkNode& server = node.SubASs.Items(entry.ASIndex);
-      DrawBox(canvas, clip, Offset(server.Rect, offset), server.Name, server.ActiveCount,
+      DrawBox(canvas, clip, Offset(server.Rect, offset), server.Name(), server.ActiveCount,
               server.NotInBaseline, false);
     }
   }

@@ -55,19 +55,19 @@ std::string TARNodeList::EnabledListText() const {
   std::string as = std::string("  <AS note=\"") + kASNote + "\">" + kCrLf;
   for (const auto& node : nodes_) {
     ar += "    <item name=\"";
-    AppendAttribute(ar, node->Name);
+    AppendAttribute(ar, node->Name());
     ar += "\" num=\"" + std::to_string(InstanceSpan(node->ActiveFlags)) + "\" tyep=\"1\" note=\"";
-    AppendAttribute(ar, node->Name);
+    AppendAttribute(ar, node->Name());
     ar += "\" />";
     ar += kCrLf;
     for (int32_t i = 0; i < node->SubASs.Count(); ++i) {
       const TLinkNode& server = node->SubASs.Items(i);
       as += "    <item name=\"";
-      AppendAttribute(as, server.Name);
+      AppendAttribute(as, server.Name());
       as += "\" num=\"" + std::to_string(InstanceSpan(server.ActiveFlags)) + "\" ar=\"";
-      AppendAttribute(as, node->Name);
+      AppendAttribute(as, node->Name());
       as += "\" type=\"1\" note=\"";
-      AppendAttribute(as, server.Name);
+      AppendAttribute(as, server.Name());
       as += "\" />";
       as += kCrLf;
     }

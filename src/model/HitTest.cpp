@@ -56,7 +56,7 @@ uint8_t TARNodeList::SelectedIsAS() const { return ZOrder.Items(0).ASIndex >= 0 
 std::string TARNodeList::SelectedName() const {
   const ZOrderEntry& entry = ZOrder.Items(0);
   const TARNode& node = Items(entry.ARIndex);
-  return entry.ASIndex < 0 ? node.Name : node.SubASs.Items(entry.ASIndex).Name;
+  return entry.ASIndex < 0 ? node.Name() : node.SubASs.Items(entry.ASIndex).Name();
 }
 
 int32_t TARNodeList::SelectedActiveCount() const {
@@ -86,12 +86,12 @@ int32_t TARNodeList::SelectedActiveNo(int32_t n) const {
 
 std::string TARNodeList::SelectedParentARName() const {
   const ZOrderEntry& entry = ZOrder.Items(0);
-  return entry.ASIndex < 0 ? std::string() : Items(entry.ARIndex).Name;
+  return entry.ASIndex < 0 ? std::string() : Items(entry.ARIndex).Name();
 }
 
 std::string TARNodeList::FindParentARName(const std::string& serverName) const {
   for (const auto& node : nodes_) {
-    if (node->SubASs.IndexOf(serverName) >= 0) return node->Name;
+    if (node->SubASs.IndexOf(serverName) >= 0) return node->Name();
   }
   return std::string();
 }

@@ -11,13 +11,13 @@ void TARNodeList::ResolveLinks() {
   // lists are consulted for names that do exist, so deleting after each walk
   // gives what deleting during a backward walk would. The walk leaves ARIndex
   // -1 on exactly the entries to drop.
-  const auto unknown = [](const TLinkNode& link) { return link.ARIndex < 0; };
+  const auto unknown = [](const TLinkNode& link) { return link.arIndex_ < 0; };
   // Names are unique in the node list, so a link whose ARIndex still points
   // at a node of its name points at the first match.
   const auto find = [this](const TLinkNode& link) {
-    const auto hint = static_cast<size_t>(link.ARIndex);
-    if (hint < nodes_.size() && nodes_[hint]->Name == link.Name) return link.ARIndex;
-    return IndexOf(link.Name);
+    const auto hint = static_cast<size_t>(link.arIndex_);
+    if (hint < nodes_.size() && nodes_[hint]->name_ == link.name_) return link.arIndex_;
+    return IndexOf(link.name_);
   };
   // A link's outcome depends on names only. When X's link to t is answered by
   // t's entry naming X, that entry is answered by X's link in turn and names
@@ -26,8 +26,8 @@ void TARNodeList::ResolveLinks() {
   // value a walk leaves.
   constexpr int32_t kSettled = -2;
   const auto settled = [](TLinkNode& link) {
-    if (link.ARIndex > kSettled) return false;
-    link.ARIndex = kSettled - link.ARIndex;
+    if (link.arIndex_ > kSettled) return false;
+    link.arIndex_ = kSettled - link.arIndex_;
     return true;
   };
   const auto resolveNode = [&](size_t x) {
@@ -37,15 +37,15 @@ void TARNodeList::ResolveLinks() {
       TLinkNode& link = node.ParentARs.Items(i);
       if (settled(link)) continue;
       const int32_t t = find(link);
-      link.ARIndex = t;
+      link.arIndex_ = t;
       if (t < 0) continue;
       TLinkNodeList& children = nodes_[static_cast<size_t>(t)]->SubARs;
-      const int32_t back = children.IndexOf(node.Name);
+      const int32_t back = children.IndexOf(node.name_);
       if (back < 0) {
         link.ActiveCount = 0;
         node.ActiveCount = 0;
       } else if (t > self) {
-        children.Items(back).ARIndex = kSettled - self;
+        children.Items(back).arIndex_ = kSettled - self;
       }
     }
     node.ParentARs.DeleteIf(unknown);
@@ -54,14 +54,14 @@ void TARNodeList::ResolveLinks() {
       TLinkNode& link = node.SubARs.Items(i);
       if (settled(link)) continue;
       const int32_t t = find(link);
-      link.ARIndex = t;
+      link.arIndex_ = t;
       if (t < 0) continue;
       TLinkNodeList& parents = nodes_[static_cast<size_t>(t)]->ParentARs;
-      const int32_t back = parents.IndexOf(node.Name);
+      const int32_t back = parents.IndexOf(node.name_);
       if (back < 0) {
         link.ActiveCount = 0;
       } else if (t > self) {
-        parents.Items(back).ARIndex = kSettled - self;
+        parents.Items(back).arIndex_ = kSettled - self;
       }
     }
     node.SubARs.DeleteIf(unknown);

@@ -28,7 +28,7 @@ int32_t TLinkNodeList::Find(std::string_view name) const {
   size_t found = items_.size();
   if (items_.size() <= kScanLimit) {
     for (size_t i = 0; i < items_.size(); ++i) {
-      if (items_[i].Name == name) {
+      if (items_[i].name_ == name) {
         found = i;
         break;
       }
@@ -52,7 +52,7 @@ void TLinkNodeList::ClearStatus() {
 int32_t TLinkNodeList::Append(std::string_view name, uint8_t notInBaseline) {
   const int32_t position = Count();
   TLinkNode& item = items_.emplace_back();
-  item.Name = name;
+  item.name_ = name;
   item.NotInBaseline = notInBaseline;
   if (items_.size() > kScanLimit) {
     if (!index_) {
@@ -67,7 +67,11 @@ int32_t TLinkNodeList::Append(std::string_view name, uint8_t notInBaseline) {
 
 void TLinkNodeList::Delete(int32_t index) {
   CheckIndex(items_, index);
-  items_.erase(items_.begin() + index);
+  // Records move by the list's own assignment, which callers cannot reach.
+  for (size_t i = static_cast<size_t>(index) + 1; i < items_.size(); ++i) {
+    items_[i - 1] = std::move(items_[i]);
+  }
+  items_.pop_back();
   Reindex();
 }
 
@@ -83,7 +87,7 @@ void TLinkNodeList::Reindex() {
   if (items_.size() <= kScanLimit) return;
   index_ = std::make_unique<NameIndex>();
   for (size_t i = 0; i < items_.size(); ++i) {
-    index_->Insert(items_[i].Name, static_cast<int32_t>(i), NameOf());
+    index_->Insert(items_[i].name_, static_cast<int32_t>(i), NameOf());
   }
 }
 
@@ -140,7 +144,7 @@ int32_t TARNodeList::AddOrUpdateAR(std::string_view name, int32_t activeCount,
   int32_t position = IndexOf(name);
   if (position < 0) {
     auto node = std::make_unique<TARNode>();
-    node->Name = name;
+    node->name_ = name;
     node->NotInBaseline = notInBaseline;
     position = Count();
     nodes_.push_back(std::move(node));
@@ -190,7 +194,7 @@ TARNodeList::RemoveResult TARNodeList::RemoveNode(bool isAS, const std::string& 
     nodes_.erase(nodes_.begin() + p);
     Reindex();
     for (auto& node : nodes_) {
-      const auto namesIt = [&name](const TLinkNode& link) { return link.Name == name; };
+      const auto namesIt = [&name](const TLinkNode& link) { return link.name_ == name; };
       node->ParentARs.DeleteIf(namesIt);
       node->SubARs.DeleteIf(namesIt);
     }
@@ -214,7 +218,7 @@ TARNodeList::RemoveResult TARNodeList::RemoveNode(bool isAS, const std::string& 
     if (servers.IndexOf(name) < 0) continue;
     // The match nearest the back, as a backward scan would find it.
     int32_t k = servers.Count() - 1;
-    while (servers.Items(k).Name != name) --k;
+    while (servers.Items(k).name_ != name) --k;
     return RemoveServerAt(j, k);
   }
   return RemoveResult::NotFound;
@@ -241,7 +245,7 @@ TARNodeList::RemoveResult TARNodeList::RemoveSelected() {
   const ZOrderEntry selected = ZOrder.Items(0);
   // An AR name is unique in the list, so the name finds the box itself; an AS
   // name may stand under several AR nodes, so the entry is taken by position.
-  if (selected.ASIndex < 0) return RemoveNode(false, Items(selected.ARIndex).Name);
+  if (selected.ASIndex < 0) return RemoveNode(false, Items(selected.ARIndex).name_);
   return RemoveServerAt(selected.ARIndex, selected.ASIndex);
 }
 
@@ -249,7 +253,7 @@ void TARNodeList::Reindex() {
   index_.Clear();
   cursor_ = 0;
   for (size_t i = 0; i < nodes_.size(); ++i) {
-    index_.Insert(nodes_[i]->Name, static_cast<int32_t>(i), NameOf());
+    index_.Insert(nodes_[i]->name_, static_cast<int32_t>(i), NameOf());
   }
 }
 

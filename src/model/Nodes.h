@@ -41,19 +41,38 @@ inline void CheckListIndex(const Vector& items, int32_t index) {
 
 using TActiveFlags = std::array<uint8_t, 10>;
 
-struct TLinkNode {
-  std::string Name;  // code page 936
-  int32_t ARIndex = -1;
+// A parent, child or server entry. Its status and box are the caller's to
+// change; its identity is not: Name is the key of its list's lookups and
+// ARIndex the binding that link resolution keeps, so only the lists write
+// them, and a record reached through Items cannot be overwritten as a whole.
+class TLinkNode {
+ public:
+  TLinkNode() = default;
+  TLinkNode(const TLinkNode&) = default;
+  TLinkNode(TLinkNode&&) noexcept = default;
+  ~TLinkNode() = default;
+
+  const std::string& Name() const { return name_; }  // code page 936
+  int32_t ARIndex() const { return arIndex_; }
+
   int32_t ActiveCount = 0;
   TActiveFlags ActiveFlags{};
   uint8_t NotInBaseline = 0;
   TRect Rect = kDefaultBox;
+
+ private:
+  friend class TLinkNodeList;
+  friend class TARNodeList;
+  TLinkNode& operator=(const TLinkNode&) = default;
+  TLinkNode& operator=(TLinkNode&&) noexcept = default;
+
+  std::string name_;
+  int32_t arIndex_ = -1;
 };
 
-// Names are the keys of the lookups: change a record's Name only through the
-// list, never through Items. The records lie in the list itself, so that a
-// refresh walks them in order and rebuilding links allocates nothing: a
-// reference from Items lasts only until the next add or delete on that list.
+// The records lie in the list itself, so that a refresh walks them in order
+// and rebuilding links allocates nothing: a reference from Items lasts only
+// until the next add or delete on that list.
 class TLinkNodeList {
  public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
@@ -69,7 +88,7 @@ class TLinkNodeList {
   // entry after the last one found is tried first. Names are unique in a
   // list, so a hit there is the first match.
   int32_t IndexOf(std::string_view name) const {
-    if (cursor_ < items_.size() && items_[cursor_].Name == name) {
+    if (cursor_ < items_.size() && items_[cursor_].name_ == name) {
       return static_cast<int32_t>(cursor_++);
     }
     return Find(name);
@@ -127,7 +146,7 @@ class TLinkNodeList {
   int32_t Append(std::string_view name, uint8_t notInBaseline);
   void Reindex();
   auto NameOf() const {
-    return [this](int32_t p) -> const std::string& { return items_[static_cast<size_t>(p)].Name; };
+    return [this](int32_t p) -> const std::string& { return items_[static_cast<size_t>(p)].name_; };
   }
 };
 
@@ -161,7 +180,7 @@ void TLinkNodeList::Rebuild(const ForEachName& forEachName, int32_t activeCount,
         return;
       }
       for (size_t i = 0; i < built; ++i) {
-        if (items_[i].Name == name) {
+        if (items_[i].name_ == name) {
           items_[i].ActiveCount = activeCount;
           items_[i].ActiveFlags = flags;
           return;
@@ -175,9 +194,9 @@ void TLinkNodeList::Rebuild(const ForEachName& forEachName, int32_t activeCount,
       }
       if (built == items_.size()) items_.emplace_back();
       TLinkNode& item = items_[built];
-      if (item.Name != name) {
-        item.Name.assign(name.data(), name.size());
-        item.ARIndex = -1;
+      if (item.name_ != name) {
+        item.name_.assign(name.data(), name.size());
+        item.arIndex_ = -1;
       }
       item.ActiveCount = activeCount;
       item.ActiveFlags = flags;
@@ -192,8 +211,18 @@ void TLinkNodeList::Rebuild(const ForEachName& forEachName, int32_t activeCount,
   if (!longList) keepBuilt();
 }
 
-struct TARNode {
-  std::string Name;  // code page 936
+// An AR node. As with TLinkNode, its Name is the key of the node list's
+// lookups and is written only by the list; nodes are never copied or
+// assigned, so a reference from Items stays valid until the node is removed.
+class TARNode {
+ public:
+  TARNode() = default;
+  TARNode(const TARNode&) = delete;
+  TARNode& operator=(const TARNode&) = delete;
+  ~TARNode() = default;
+
+  const std::string& Name() const { return name_; }  // code page 936
+
   int32_t ActiveCount = 0;
   TActiveFlags ActiveFlags{};
   uint8_t NotInBaseline = 0;
@@ -201,6 +230,10 @@ struct TARNode {
   TLinkNodeList ParentARs;
   TLinkNodeList SubARs;
   TLinkNodeList SubASs;
+
+ private:
+  friend class TARNodeList;
+  std::string name_;
 };
 
 struct ZOrderEntry {
@@ -242,8 +275,7 @@ class PopupMenuHost {
   virtual void Popup(TPoint screen) = 0;
 };
 
-// As in TLinkNodeList, names are the keys: a node's Name changes only through
-// the list. Nodes themselves stay where they are in memory until removed.
+// Nodes stay where they are in memory until removed.
 class TARNodeList {
  public:
   TARNodeList() = default;
@@ -261,7 +293,7 @@ class TARNodeList {
     return *nodes_[static_cast<size_t>(index)];
   }
   int32_t IndexOf(std::string_view name) const {
-    if (cursor_ < nodes_.size() && nodes_[cursor_]->Name == name) {
+    if (cursor_ < nodes_.size() && nodes_[cursor_]->name_ == name) {
       return static_cast<int32_t>(cursor_++);
     }
     return Find(name);
@@ -344,7 +376,8 @@ class TARNodeList {
   void Reindex();
   RemoveResult RemoveServerAt(int32_t arIndex, int32_t asIndex);
   auto NameOf() const {
-    return [this](int32_t p) -> const std::string& { return nodes_[static_cast<size_t>(p)]->Name; };
+    return
+        [this](int32_t p) -> const std::string& { return nodes_[static_cast<size_t>(p)]->name_; };
   }
   TRect& BoxOf(const ZOrderEntry& entry) {
     TARNode& node = Items(entry.ARIndex);

@@ -63,7 +63,7 @@ inline void Build(TARNodeList& list, bool withStatus) {
 inline void DescribeLinks(std::ostringstream& out, const char* kind, const TLinkNodeList& links) {
   for (int32_t i = 0; i < links.Count(); ++i) {
     const TLinkNode& link = links.Items(i);
-    out << "  " << kind << " '" << link.Name << "' count " << link.ActiveCount << " flags";
+    out << "  " << kind << " '" << link.Name() << "' count " << link.ActiveCount << " flags";
     for (uint8_t f : link.ActiveFlags) out << ' ' << int{f};
     out << " new " << int{link.NotInBaseline} << " box " << link.Rect.Left << ',' << link.Rect.Top
         << ',' << link.Rect.Right << ',' << link.Rect.Bottom << '\n';
@@ -76,7 +76,7 @@ inline std::string Describe(const TARNodeList& list) {
   std::ostringstream out;
   for (int32_t i = 0; i < list.Count(); ++i) {
     const TARNode& node = list.Items(i);
-    out << "AR '" << node.Name << "' count " << node.ActiveCount << " flags";
+    out << "AR '" << node.Name() << "' count " << node.ActiveCount << " flags";
     for (uint8_t f : node.ActiveFlags) out << ' ' << int{f};
     out << " new " << int{node.NotInBaseline} << " box " << node.Rect.Left << ',' << node.Rect.Top
         << ',' << node.Rect.Right << ',' << node.Rect.Bottom << '\n';

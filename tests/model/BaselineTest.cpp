@@ -121,7 +121,7 @@ TEST_F(BaselineTest, SavingReplacesAnOlderFile) {
   TARNodeList loaded;
   loaded.LoadFromFile(path, LibXmlDocument::Factory());
   ASSERT_EQ(loaded.Count(), 1);
-  EXPECT_EQ(loaded.Items(0).Name, "only");
+  EXPECT_EQ(loaded.Items(0).Name(), "only");
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"DatumNode.xml"}) << "no temporary left";
 }
 
@@ -189,10 +189,10 @@ TEST_F(BaselineTest, RectIsLeftCommaTopWithDefaultsForWhatIsNotANumber) {
       {7, 8},     {1, 2},     {-500, 5},    {INT32_MAX, 0}};
   for (int32_t i = 0; i < list.Count(); ++i) {
     const TRect& box = list.Items(i).Rect;
-    EXPECT_EQ(box.Left, expected[static_cast<size_t>(i)].first) << list.Items(i).Name;
-    EXPECT_EQ(box.Top, expected[static_cast<size_t>(i)].second) << list.Items(i).Name;
-    EXPECT_EQ(box.Right, WrapAdd(box.Left, 100)) << list.Items(i).Name;
-    EXPECT_EQ(box.Bottom, WrapAdd(box.Top, 17)) << list.Items(i).Name;
+    EXPECT_EQ(box.Left, expected[static_cast<size_t>(i)].first) << list.Items(i).Name();
+    EXPECT_EQ(box.Top, expected[static_cast<size_t>(i)].second) << list.Items(i).Name();
+    EXPECT_EQ(box.Right, WrapAdd(box.Left, 100)) << list.Items(i).Name();
+    EXPECT_EQ(box.Bottom, WrapAdd(box.Top, 17)) << list.Items(i).Name();
   }
 }
 
@@ -210,21 +210,21 @@ TEST_F(BaselineTest, ReadingTrimsNamesIgnoresActiveAndTakesEveryChildElement) {
   const auto owner = LoadText(path);
   const TARNodeList& list = *owner;
   ASSERT_EQ(list.Count(), 3);
-  EXPECT_EQ(list.Items(0).Name, "padded");
+  EXPECT_EQ(list.Items(0).Name(), "padded");
   EXPECT_EQ(list.Items(0).ActiveCount, 0);
   EXPECT_EQ(list.Items(0).ActiveFlags, kNone);
-  EXPECT_EQ(list.Items(1).Name, "") << "an element without Name is a node with an empty name";
+  EXPECT_EQ(list.Items(1).Name(), "") << "an element without Name is a node with an empty name";
   EXPECT_EQ(list.Items(1).Rect.Left, 3);
   const TARNode& centre = list.Items(2);
-  EXPECT_EQ(centre.Name, sample::kCentre) << "UTF-8 in the file, code page 936 in the model";
+  EXPECT_EQ(centre.Name(), sample::kCentre) << "UTF-8 in the file, code page 936 in the model";
   ASSERT_EQ(centre.SubASs.Count(), 2) << "siblings after the first entry count whatever their name";
-  EXPECT_EQ(centre.SubASs.Items(0).Name, "s1");
+  EXPECT_EQ(centre.SubASs.Items(0).Name(), "s1");
   EXPECT_EQ(centre.SubASs.Items(0).ActiveFlags, kNone);
-  EXPECT_EQ(centre.SubASs.Items(1).Name, "");
+  EXPECT_EQ(centre.SubASs.Items(1).Name(), "");
   EXPECT_EQ(centre.SubASs.Items(1).Rect.Left, 2);
   // The first ParentAR in document order, although the first ParentARs is empty.
   ASSERT_EQ(centre.ParentARs.Count(), 1);
-  EXPECT_EQ(centre.ParentARs.Items(0).Name, "p");
+  EXPECT_EQ(centre.ParentARs.Items(0).Name(), "p");
   EXPECT_EQ(centre.ParentARs.Items(0).Rect.Left, 9);
 }
 
@@ -250,13 +250,13 @@ TEST_F(BaselineTest, SecondElementWithTheSameNameUpdatesTheFirst) {
   EXPECT_EQ(a.Rect.Left, 2);
   EXPECT_EQ(a.ParentARs.Count(), 0);
   ASSERT_EQ(a.SubARs.Count(), 1);
-  EXPECT_EQ(a.SubARs.Items(0).Name, "c2");
+  EXPECT_EQ(a.SubARs.Items(0).Name(), "c2");
   ASSERT_EQ(a.SubASs.Count(), 3);
-  EXPECT_EQ(a.SubASs.Items(0).Name, "x");
+  EXPECT_EQ(a.SubASs.Items(0).Name(), "x");
   EXPECT_EQ(a.SubASs.Items(0).Rect.Left, 10);
-  EXPECT_EQ(a.SubASs.Items(1).Name, "y");
+  EXPECT_EQ(a.SubASs.Items(1).Name(), "y");
   EXPECT_EQ(a.SubASs.Items(1).Rect.Left, 30);
-  EXPECT_EQ(a.SubASs.Items(2).Name, "z");
+  EXPECT_EQ(a.SubASs.Items(2).Name(), "z");
   // One box per record: a, x, y, b, z.
   const std::vector<std::pair<int32_t, int32_t>> order = {{0, -1}, {0, 0}, {0, 1}, {1, -1}, {0, 2}};
   ASSERT_EQ(list.ZOrder.Count(), 5);
@@ -276,9 +276,9 @@ TEST_F(BaselineTest, NamesWithControlCharactersStillGiveALoadableFile) {
   TARNodeList loaded;
   loaded.LoadFromFile(path, LibXmlDocument::Factory());
   ASSERT_EQ(loaded.Count(), 3);
-  EXPECT_EQ(loaded.Items(0).Name, "badnamex");
-  EXPECT_EQ(loaded.Items(1).Name, "tab\tinside");
-  EXPECT_FALSE(loaded.Items(2).Name.empty());
+  EXPECT_EQ(loaded.Items(0).Name(), "badnamex");
+  EXPECT_EQ(loaded.Items(1).Name(), "tab\tinside");
+  EXPECT_FALSE(loaded.Items(2).Name().empty());
 }
 
 TEST_F(BaselineTest, EntitiesAreNeitherFetchedNorExpanded) {
@@ -291,7 +291,7 @@ TEST_F(BaselineTest, EntitiesAreNeitherFetchedNorExpanded) {
   const auto owner = LoadText(path);
   const TARNodeList& list = *owner;
   ASSERT_EQ(list.Count(), 1);
-  EXPECT_EQ(list.Items(0).Name, "n&");
+  EXPECT_EQ(list.Items(0).Name(), "n&");
 }
 
 }  // namespace

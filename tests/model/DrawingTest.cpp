@@ -296,10 +296,14 @@ TEST_F(DrawDiagramModel, SwitchOffDrawsBoxesOnlyAndReportsNothing) {
 }
 
 TEST_F(DrawDiagramModel, UnboundParentLinksAreSkippedWithoutEffect) {
-  const int32_t k = list_.AddOrUpdateParentAR(parent_, "gone", 0, Flags(0), 0);
-  list_.Items(parent_).ParentARs.Items(k).ARIndex = -1;
-  const int32_t k2 = list_.AddOrUpdateParentAR(parent_, "beyond", 0, Flags(0), 0);
-  list_.Items(parent_).ParentARs.Items(k2).ARIndex = list_.Count();
+  // A node removed before the link's target leaves the binding one past the
+  // end until links are resolved again; a new link is not bound at all.
+  AddAR(list_, "z", 0, {0, 300, 100, 317});
+  AddAR(list_, "q", 0, {0, 400, 100, 417});
+  AddParent(list_, parent_, "q", 0);
+  ASSERT_EQ(list_.RemoveNode(false, "z"), TARNodeList::RemoveResult::Removed);
+  ASSERT_EQ(list_.Items(parent_).ParentARs.Items(0).ARIndex(), list_.Count());
+  list_.AddOrUpdateParentAR(parent_, "gone", 0, Flags(0), 0);
   uint8_t result = 9;
   EXPECT_EQ(Lines(true, &result).size(), 2u);
   EXPECT_EQ(result, 0);

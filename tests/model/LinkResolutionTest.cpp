@@ -20,9 +20,9 @@ TEST_F(ResolveLinksTest, LinkAnsweredOnBothSidesKeepsItsCounts) {
   list.AddOrUpdateParentAR(x, "P", 1, kOne, 1);
   list.AddOrUpdateSubAR(p, "X", 1, kOne, 1);
   list.ResolveLinks();
-  EXPECT_EQ(list.Items(x).ParentARs.Items(0).ARIndex, p);
+  EXPECT_EQ(list.Items(x).ParentARs.Items(0).ARIndex(), p);
   EXPECT_EQ(list.Items(x).ParentARs.Items(0).ActiveCount, 1);
-  EXPECT_EQ(list.Items(p).SubARs.Items(0).ARIndex, x);
+  EXPECT_EQ(list.Items(p).SubARs.Items(0).ARIndex(), x);
   EXPECT_EQ(list.Items(p).SubARs.Items(0).ActiveCount, 1);
   EXPECT_EQ(list.Items(x).ActiveCount, 1);
   EXPECT_EQ(list.Items(p).ActiveCount, 1);
@@ -34,7 +34,7 @@ TEST_F(ResolveLinksTest, UnansweredParentMarksTheChildNodeDown) {
   list.AddOrUpdateParentAR(x, "P", 1, kOne, 1);
   list.ResolveLinks();
   const TLinkNode& link = list.Items(x).ParentARs.Items(0);
-  EXPECT_EQ(link.ARIndex, p);
+  EXPECT_EQ(link.ARIndex(), p);
   EXPECT_EQ(link.ActiveCount, 0);
   EXPECT_EQ(link.ActiveFlags, kOne);  // flags are never touched
   EXPECT_EQ(list.Items(x).ActiveCount, 0);
@@ -47,7 +47,7 @@ TEST_F(ResolveLinksTest, UnansweredChildLeavesTheParentNodeUp) {
   list.AddOrUpdateSubAR(p, "X", 1, kOne, 1);
   list.ResolveLinks();
   const TLinkNode& link = list.Items(p).SubARs.Items(0);
-  EXPECT_EQ(link.ARIndex, x);
+  EXPECT_EQ(link.ARIndex(), x);
   EXPECT_EQ(link.ActiveCount, 0);
   EXPECT_EQ(list.Items(p).ActiveCount, 1);
   EXPECT_EQ(list.Items(x).ActiveCount, 1);
@@ -65,10 +65,10 @@ TEST_F(ResolveLinksTest, LinksToUnknownNamesAreDroppedInBothLists) {
   list.ResolveLinks();
   const TARNode& node = list.Items(x);
   ASSERT_EQ(node.ParentARs.Count(), 1);
-  EXPECT_EQ(node.ParentARs.Items(0).Name, "Y");
+  EXPECT_EQ(node.ParentARs.Items(0).Name(), "Y");
   EXPECT_EQ(node.ParentARs.IndexOf("Y"), 0);
   ASSERT_EQ(node.SubARs.Count(), 1);
-  EXPECT_EQ(node.SubARs.Items(0).ARIndex, 1);
+  EXPECT_EQ(node.SubARs.Items(0).ARIndex(), 1);
   EXPECT_EQ(node.SubASs.Count(), 1);
 }
 
@@ -81,8 +81,8 @@ TEST_F(ResolveLinksTest, RemovalThenResolveRebindsShiftedIndexes) {
   list.Items(0).ActiveCount = 0;
   ASSERT_EQ(list.RemoveNode(false, "A"), TARNodeList::RemoveResult::Removed);
   list.ResolveLinks();
-  EXPECT_EQ(list.Items(1).ParentARs.Items(0).ARIndex, 0);
-  EXPECT_EQ(list.Items(0).SubARs.Items(0).ARIndex, 1);
+  EXPECT_EQ(list.Items(1).ParentARs.Items(0).ARIndex(), 0);
+  EXPECT_EQ(list.Items(0).SubARs.Items(0).ARIndex(), 1);
 }
 
 }  // namespace

@@ -91,15 +91,15 @@ TEST(MergeStatusTest, MergesTheExampleRow) {
   list.MergeStatus(report);
   ASSERT_EQ(list.Count(), 1);
   const TARNode& r1 = list.Items(0);
-  EXPECT_EQ(r1.Name, "R1");
+  EXPECT_EQ(r1.Name(), "R1");
   EXPECT_EQ(r1.ActiveCount, 2);
   EXPECT_EQ(r1.NotInBaseline, 1);
   ASSERT_EQ(r1.ParentARs.Count(), 1);
-  EXPECT_EQ(r1.ParentARs.Items(0).Name, "R0");
+  EXPECT_EQ(r1.ParentARs.Items(0).Name(), "R0");
   EXPECT_EQ(r1.ParentARs.Items(0).ActiveCount, 2);  // the reporting node's own status
   EXPECT_EQ(r1.ParentARs.Items(0).ActiveFlags, (TActiveFlags{1, 1}));
   ASSERT_EQ(r1.SubARs.Count(), 2);
-  EXPECT_EQ(r1.SubARs.Items(1).Name, "R3");
+  EXPECT_EQ(r1.SubARs.Items(1).Name(), "R3");
   ASSERT_EQ(r1.SubASs.Count(), 3);
   EXPECT_EQ(r1.SubASs.Items(0).ActiveCount, 2);
   EXPECT_EQ(r1.SubASs.Items(1).ActiveCount, 0);
@@ -115,7 +115,7 @@ TEST(MergeStatusTest, EmptyServerPositionUsesUpItsGroup) {
   const TLinkNodeList& r = list.Items(0).SubASs;
   ASSERT_EQ(r.Count(), 2);
   EXPECT_EQ(r.Items(0).ActiveFlags, (TActiveFlags{1}));
-  EXPECT_EQ(r.Items(1).Name, "S3");
+  EXPECT_EQ(r.Items(1).Name(), "S3");
   EXPECT_EQ(r.Items(1).ActiveFlags, (TActiveFlags{0, 1}));
   // Groups run out: the second and third servers get no instance.
   const TLinkNodeList& q = list.Items(1).SubASs;
@@ -131,8 +131,8 @@ TEST(MergeStatusTest, LinkListsSkipEmptyPiecesAndTrimNames) {
   list.MergeStatus(report);
   for (const TLinkNodeList* links : {&list.Items(0).ParentARs, &list.Items(0).SubARs}) {
     ASSERT_EQ(links->Count(), 2);
-    EXPECT_EQ(links->Items(0).Name, "R0");
-    EXPECT_EQ(links->Items(1).Name, "R5");
+    EXPECT_EQ(links->Items(0).Name(), "R0");
+    EXPECT_EQ(links->Items(1).Name(), "R5");
   }
 }
 
@@ -179,11 +179,11 @@ TEST(MergeStatusTest, SecondRowForOneNodeWinsButServersAccumulate) {
   const TARNode& r = list.Items(0);
   EXPECT_EQ(r.ActiveFlags, (TActiveFlags{0, 0, 1}));
   ASSERT_EQ(r.ParentARs.Count(), 1);
-  EXPECT_EQ(r.ParentARs.Items(0).Name, "P2");
+  EXPECT_EQ(r.ParentARs.Items(0).Name(), "P2");
   ASSERT_EQ(r.SubASs.Count(), 3);
   EXPECT_EQ(r.SubASs.Items(0).ActiveFlags, (TActiveFlags{1}));
   EXPECT_EQ(r.SubASs.Items(1).ActiveFlags, (TActiveFlags{0, 1}));
-  EXPECT_EQ(r.SubASs.Items(2).Name, "C");
+  EXPECT_EQ(r.SubASs.Items(2).Name(), "C");
 }
 
 TEST(MergeStatusTest, EmptyNodeNameIsStillANode) {
@@ -191,7 +191,7 @@ TEST(MergeStatusTest, EmptyNodeNameIsStillANode) {
   MemoryReport report({ReportRow("  ", "1")});
   list.MergeStatus(report);
   ASSERT_EQ(list.Count(), 1);
-  EXPECT_EQ(list.Items(0).Name, "");
+  EXPECT_EQ(list.Items(0).Name(), "");
 }
 
 TEST(MergeStatusTest, FailureKeepsRowsMergedBeforeIt) {
@@ -218,9 +218,9 @@ TEST(MergeStatusTest, RebuiltLinksAreNewRecordsWithTheRowsNamesOnly) {
   ASSERT_EQ(r.ParentARs.Count(), 2);
   EXPECT_EQ(r.ParentARs.Items(0).Rect, kDefaultBox);
   EXPECT_EQ(r.ParentARs.Items(0).NotInBaseline, 1);
-  EXPECT_EQ(r.ParentARs.Items(1).Name, "Q");
+  EXPECT_EQ(r.ParentARs.Items(1).Name(), "Q");
   ASSERT_EQ(r.SubARs.Count(), 1);
-  EXPECT_EQ(r.SubARs.Items(0).Name, "C2");
+  EXPECT_EQ(r.SubARs.Items(0).Name(), "C2");
   EXPECT_EQ(r.SubARs.IndexOf("C3"), -1);
 
   // Past the length that lists scan, with a repeat on each side of it.
@@ -267,7 +267,7 @@ TEST(MergeStatusTest, FailureInsideARowLeavesTheNodesLinksClearedFromThere) {
       EXPECT_EQ(r.ParentARs.Count(), 0);
     } else {
       ASSERT_EQ(r.ParentARs.Count(), 1);
-      EXPECT_EQ(r.ParentARs.Items(0).Name, "P1");
+      EXPECT_EQ(r.ParentARs.Items(0).Name(), "P1");
     }
   }
 }

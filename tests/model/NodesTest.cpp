@@ -2,6 +2,9 @@
 // order that removal must keep pointing at the right records.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <type_traits>
+
 #include "Nodes.h"
 
 namespace topo {
@@ -9,6 +12,30 @@ namespace {
 
 const TActiveFlags kNone{};
 const TActiveFlags kOne{1};
+
+// A record's identity is written by its list alone: neither its Name, nor a
+// link's ARIndex, nor the whole record can be assigned through Items, since a
+// renamed record would be lost to IndexOf and a preset binding drawn blindly.
+template <typename T, typename = void>
+struct NameWritable : std::false_type {};
+template <typename T>
+struct NameWritable<T, std::void_t<decltype(std::declval<T&>().Name = std::string())>>
+    : std::true_type {};
+template <typename T, typename = void>
+struct ARIndexWritable : std::false_type {};
+template <typename T>
+struct ARIndexWritable<T, std::void_t<decltype(std::declval<T&>().ARIndex = 0)>> : std::true_type {
+};
+static_assert(!NameWritable<TARNode>::value && !NameWritable<TLinkNode>::value);
+static_assert(!ARIndexWritable<TLinkNode>::value);
+static_assert(!std::is_copy_assignable_v<TARNode> && !std::is_move_assignable_v<TARNode>);
+static_assert(!std::is_copy_assignable_v<TLinkNode> && !std::is_move_assignable_v<TLinkNode>);
+// The detectors do see a writable field.
+struct OpenRecord {
+  std::string Name;
+  int32_t ARIndex;
+};
+static_assert(NameWritable<OpenRecord>::value && ARIndexWritable<OpenRecord>::value);
 
 std::vector<ZOrderEntry> ZOrderOf(const TARNodeList& list) {
   std::vector<ZOrderEntry> out;
@@ -179,7 +206,7 @@ TEST_F(RemoveNodeTest, RemovingNodeRepairsZOrderAndDropsLinksNamingIt) {
   EXPECT_EQ(list.Items(0).SubARs.Count(), 0);
   EXPECT_EQ(list.Items(1).ParentARs.Count(), 0);
   ASSERT_EQ(list.Items(1).SubARs.Count(), 1);
-  EXPECT_EQ(list.Items(1).SubARs.Items(0).Name, "a");
+  EXPECT_EQ(list.Items(1).SubARs.Items(0).Name(), "a");
   EXPECT_EQ(ZOrderOf(list),
             (std::vector<ZOrderEntry>{{0, 0}, {0, 1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {1, 2}}));
 }
@@ -200,7 +227,7 @@ TEST_F(RemoveNodeTest, RemovingServerTouchesOnlyFirstNodeHoldingIt) {
   list.ZOrder.BringToFront(static_cast<int32_t>(ZOrderOf(list).size()) - 1);  // (2,2) in front
   ASSERT_EQ(list.RemoveNode(true, "b1"), TARNodeList::RemoveResult::Removed);
   ASSERT_EQ(list.Items(1).SubASs.Count(), 2);
-  EXPECT_EQ(list.Items(1).SubASs.Items(0).Name, "b2");
+  EXPECT_EQ(list.Items(1).SubASs.Items(0).Name(), "b2");
   EXPECT_EQ(list.Items(1).SubASs.IndexOf("shared"), 1);
   EXPECT_EQ(
       ZOrderOf(list),
@@ -234,13 +261,13 @@ TEST(TLinkNodeListTest, LookupsAgreeWithPositionsAcrossGrowthAndDeletion) {
   for (int i = 0; i < 40; ++i)
     EXPECT_EQ(links.AddOrUpdate("n" + std::to_string(i), 0, kNone, 0), i);
   const auto check = [&links] {
-    for (int32_t i = 0; i < links.Count(); ++i) EXPECT_EQ(links.IndexOf(links.Items(i).Name), i);
+    for (int32_t i = 0; i < links.Count(); ++i) EXPECT_EQ(links.IndexOf(links.Items(i).Name()), i);
     for (int32_t i = links.Count() - 1; i >= 0; --i)
-      EXPECT_EQ(links.IndexOf(links.Items(i).Name), i);
+      EXPECT_EQ(links.IndexOf(links.Items(i).Name()), i);
   };
   check();
   EXPECT_EQ(links.IndexOf("n40"), -1);
-  links.DeleteIf([](const TLinkNode& l) { return l.Name.size() == 2; });  // n0..n9
+  links.DeleteIf([](const TLinkNode& l) { return l.Name().size() == 2; });  // n0..n9
   EXPECT_EQ(links.Count(), 30);
   EXPECT_EQ(links.IndexOf("n5"), -1);
   check();
@@ -257,7 +284,7 @@ TEST(TARNodeListTest, LookupsStayExactAfterRemovalsFromALongList) {
   for (int i = 0; i < 100; i += 3) {
     ASSERT_EQ(list.RemoveNode(false, "ar" + std::to_string(i)), TARNodeList::RemoveResult::Removed);
   }
-  for (int32_t i = 0; i < list.Count(); ++i) EXPECT_EQ(list.IndexOf(list.Items(i).Name), i);
+  for (int32_t i = 0; i < list.Count(); ++i) EXPECT_EQ(list.IndexOf(list.Items(i).Name()), i);
   EXPECT_EQ(list.IndexOf("ar99"), -1);
   EXPECT_EQ(list.IndexOf("ar98"), list.Count() - 1);
   EXPECT_EQ(list.ZOrder.Count(), list.Count());

@@ -172,11 +172,11 @@ TEST_F(BaselineWin32Test, ReadingRulesMatchTheNativeReader) {
   list.LoadFromFile(path, MsxmlDocument::Factory());
   ASSERT_EQ(list.Count(), 2);
   const TARNode& a = list.Items(0);
-  EXPECT_EQ(a.Name, "a");
+  EXPECT_EQ(a.Name(), "a");
   EXPECT_EQ(a.Rect, sample::Box(-500, -400)) << "the second element with the name wins";
   ASSERT_EQ(a.SubASs.Count(), 2);
   EXPECT_EQ(a.SubASs.Items(0).Rect, sample::Box(1, 1));
-  EXPECT_EQ(a.SubASs.Items(1).Name, "");
+  EXPECT_EQ(a.SubASs.Items(1).Name(), "");
   EXPECT_EQ(list.Items(1).Rect, sample::Box(-500, -400));
 }
 

@@ -562,10 +562,10 @@ TEST_F(CommandsTest, SavedBaselineReloadsInANewWindowAndAFailedSaveWritesNoList)
   ASSERT_EQ(f.Model().Count(), g.Model().Count());
   for (int32_t i = 0; i < f.Model().Count(); ++i) {
     const TARNode& a = f.Model().Items(i);
-    const TARNode& b = g.Model().Items(g.Model().IndexOf(a.Name));
-    EXPECT_EQ(a.Rect.Left, b.Rect.Left) << a.Name;
-    EXPECT_EQ(a.Rect.Top, b.Rect.Top) << a.Name;
-    ASSERT_EQ(a.SubASs.Count(), b.SubASs.Count()) << a.Name;
+    const TARNode& b = g.Model().Items(g.Model().IndexOf(a.Name()));
+    EXPECT_EQ(a.Rect.Left, b.Rect.Left) << a.Name();
+    EXPECT_EQ(a.Rect.Top, b.Rect.Top) << a.Name();
+    ASSERT_EQ(a.SubASs.Count(), b.SubASs.Count()) << a.Name();
     for (int32_t k = 0; k < a.SubASs.Count(); ++k) {
       EXPECT_EQ(a.SubASs.Items(k).Rect.Left, b.SubASs.Items(k).Rect.Left);
       EXPECT_EQ(a.SubASs.Items(k).Rect.Top, b.SubASs.Items(k).Rect.Top);

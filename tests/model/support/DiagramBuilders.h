@@ -1,6 +1,6 @@
 // Builds small diagrams for the drawing tests, native and under Wine alike:
-// nodes with given boxes and counts, and parent links bound the way link
-// resolution would bind them, so a test can draw without running the merge.
+// nodes with given boxes and counts, and parent links bound by link
+// resolution, so a test can draw without running the merge.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +23,12 @@ inline int32_t AddAR(TARNodeList& list, const std::string& name, int32_t active,
   return position;
 }
 
+// The parent names the child back, so resolution binds the link and keeps it
+// active; a parent not yet in the list leaves the link out.
 inline void AddParent(TARNodeList& list, int32_t child, const std::string& parent, int32_t active) {
-  const int32_t k = list.AddOrUpdateParentAR(child, parent, active, Flags(active), 0);
-  list.Items(child).ParentARs.Items(k).ARIndex = list.IndexOf(parent);
+  list.AddOrUpdateParentAR(child, parent, active, Flags(active), 0);
+  list.AddOrUpdateSubAR(list.IndexOf(parent), list.Items(child).Name(), active, Flags(active), 0);
+  list.ResolveLinks();
 }
 
 inline void AddAS(TARNodeList& list, int32_t ar, const std::string& name, int32_t active,
