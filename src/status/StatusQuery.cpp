@@ -49,7 +49,7 @@ std::string FieldValueText(IDispatch* field) {
   return win32::VariantText(value.Get());
 }
 
-std::string FieldName(IDispatch* field) {
+std::string FieldNameText(IDispatch* field) {
   win32::BStr name;
   win32::Check(static_cast<host::IUnpackerField*>(field)->GetName(name.Put()), "GetName");
   return win32::Cp936FromWide(name.Str());
@@ -62,38 +62,29 @@ LONG Count(host::IUnpackerDisp* unpacker,
   return n;
 }
 
-// Writes an opened answer to the grid.
-void FillResultGrid(host::IUnpackerDisp* unpacker, TStatusView& grid) {
-  using U = host::IUnpackerDisp;
-  grid.SetColCount(2);
-  grid.SetRowCount(2);
-  LONG fields = Count(unpacker, &U::GetFieldCount, "GetFieldCount");
-  if (fields > 1) grid.SetColCount(fields + 1);
-  LONG rows = Count(unpacker, &U::GetRowCount, "GetRowCount");
-  if (rows > 1) grid.SetRowCount(rows + 1);
-  grid.SetCell(0, 0, "#");
-  grid.SetCell(0, 1, "");
-  grid.SetCell(1, 0, "");
-  grid.SetCell(1, 1, "");
+// The opened answer, read through the host's unpacker; every failing call
+// throws.
+class UnpackerAnswer final : public StatusAnswer {
+ public:
+  explicit UnpackerAnswer(host::IUnpackerDisp* unpacker) : unpacker_(unpacker) {}
+  int32_t FieldCount() override {
+    return Count(unpacker_, &host::IUnpackerDisp::GetFieldCount, "GetFieldCount");
+  }
+  int32_t RowCount() override {
+    return Count(unpacker_, &host::IUnpackerDisp::GetRowCount, "GetRowCount");
+  }
+  std::string FieldName(int32_t field) override {
+    return FieldNameText(Field(unpacker_, win32::Variant::Int32(field)).Get());
+  }
+  std::string FieldValue(int32_t field) override {
+    return FieldValueText(Field(unpacker_, win32::Variant::Int32(field)).Get());
+  }
+  void First() override { win32::Check(unpacker_->First(), "First"); }
+  void Next() override { win32::Check(unpacker_->Next(), "Next"); }
 
-  fields = Count(unpacker, &U::GetFieldCount, "GetFieldCount");
-  for (LONG i = 1; i <= fields; ++i) {
-    grid.SetCell(i, 0, FieldName(Field(unpacker, win32::Variant::Int32(i - 1)).Get()));
-    grid.SetCell(i, 1, "");
-  }
-  win32::Check(unpacker->First(), "First");
-  rows = Count(unpacker, &U::GetRowCount, "GetRowCount");
-  for (LONG k = 1; k <= rows; ++k) {
-    grid.SetCell(0, k, std::to_string(k));
-    fields = Count(unpacker, &U::GetFieldCount, "GetFieldCount");
-    for (LONG i = 1; i <= fields; ++i) {
-      std::string text = FieldValueText(Field(unpacker, win32::Variant::Int32(i - 1)).Get());
-      // A value is text up to its first zero character, as a C string would be.
-      grid.SetCell(i, k, text.substr(0, text.find('\0')));
-    }
-    win32::Check(unpacker->Next(), "Next");
-  }
-}
+ private:
+  host::IUnpackerDisp* unpacker_;
+};
 
 // Sends one query; returns the message of an error answer, or fills the grid.
 std::optional<std::string> QueryStatus(plugin::TBizFormBase& host, const TStatusTarget& target,
@@ -126,7 +117,8 @@ std::optional<std::string> QueryStatus(plugin::TBizFormBase& host, const TStatus
     auto field = Field(unpacker, win32::Variant::String(L"error_info"));
     return kErrorReturned + std::to_string(errorNo) + "\r" + FieldValueText(field.Get());
   }
-  FillResultGrid(unpacker, grid);
+  UnpackerAnswer table(unpacker);
+  FillResultGrid(table, grid);
   return std::nullopt;
 }
 
@@ -139,12 +131,6 @@ TClickedServer ReadClickedServer(host::IDataContainer* tempData) {
   s.SvrName = win32::VariantText(ReadValue(tempData, L"ClickedSvrName").Get());
   s.ParentARName = win32::VariantText(ReadValue(tempData, L"ClickedParentARName").Get());
   return s;
-}
-
-TStatusTarget StatusTarget(const TClickedServer& server, LONG instance) {
-  std::string number = std::to_string(instance);
-  if (server.SvrType == 0) return {kAddressInstance, server.SvrName + "." + number};
-  return {kAddressServer, server.ParentARName + "." + server.SvrName + "." + number};
 }
 
 void ExecuteStatusQuery(plugin::TBizFormBase& host, const std::string& instanceText,

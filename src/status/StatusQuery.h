@@ -8,47 +8,25 @@
 
 #include <string>
 
+#include "StatusAnswer.h"
 #include "abi/HostInterfaces.h"
 #include "plugin/BizForm.h"
 
 namespace topo::status {
-
-// Address kinds of SetDestination: one instance of an AR node, or one
-// instance of an AS node under its AR node.
-inline constexpr LONG kAddressInstance = 129;  // "AR.n"
-inline constexpr LONG kAddressServer = 131;    // "AR.AS.n"
 
 inline constexpr LONG kSendTimeout = 2000;
 inline constexpr LONG kAnswerTimeout = 5000;
 inline constexpr LONG kStatusRequestMode = 2;
 inline constexpr LONG kStatusRequestKind = 13;
 
-// What the status command left in TempData about the clicked node, as code
-// page 936 text.
-struct TClickedServer {
-  LONG SvrType = 0;  // 0 for an AR node, otherwise an AS node
-  std::string SvrName;
-  std::string ParentARName;  // empty for an AR node
-};
-
 // Reads "ClickedSvrType", "ClickedSvrName" and "ClickedParentARName". Throws
 // when the container fails or a value does not convert.
 TClickedServer ReadClickedServer(host::IDataContainer* tempData);
 
-struct TStatusTarget {
-  LONG AddressKind = 0;
-  std::string Address;  // code page 936
-};
-
-TStatusTarget StatusTarget(const TClickedServer& server, LONG instance);
-
-// What a query shows: the answer in a grid, cell by cell (column, row), the
-// queried server's name and the message of an error answer, all in code page 936.
-class TStatusView {
+// What a query shows: the answer in a grid (see StatusAnswer.h), the queried
+// server's name and the message of an error answer, all in code page 936.
+class TStatusView : public StatusGrid {
  public:
-  virtual void SetColCount(int count) = 0;
-  virtual void SetRowCount(int count) = 0;
-  virtual void SetCell(int col, int row, const std::string& text) = 0;
   virtual void SetServerName(const std::string& name) = 0;
   virtual void ShowMessage(const std::string& text) = 0;
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ServerCommands.h"
 #include "plugin/ResourceLookup.h"
 #include "plugin/RiziZevEntry.h"
 #include "win32/BStr.h"
@@ -36,31 +37,12 @@ constexpr LONG kRestartFunction = 51212;
 constexpr LONG kAdminAddressKind = 131;
 constexpr LONG kSendTimeout = 2000;
 constexpr LONG kAnswerTimeout = 3000;
-constexpr int kInstanceCount = 10;
 constexpr char kEnabledListFile[] = "ARASList.xml";
 constexpr wchar_t kRefusedRemoval[] =
     L"\x4E0D\x80FD\x5220\x9664\x6D3B\x52A8\x8282\x70B9";  // cannot remove an active node
 
 // Entries before the instance entries of a sub-menu: "全部" and a separator.
 constexpr int kFixedEntries = 2;
-
-// The running instance numbers of the selected node, ascending.
-std::vector<int> RunningInstances(const TARNodeList& model) {
-  std::vector<int> running;
-  for (int32_t i = 0; i < model.SelectedActiveCount(); ++i) {
-    const int32_t k = model.SelectedActiveNo(i);
-    if (k >= 0) running.push_back(k);
-  }
-  return running;
-}
-
-std::vector<int> StoppedInstances(const TARNodeList& model) {
-  const std::vector<int> running = RunningInstances(model);
-  std::vector<int> stopped;
-  for (int n = 0; n < kInstanceCount; ++n)
-    if (std::find(running.begin(), running.end(), n) == running.end()) stopped.push_back(n);
-  return stopped;
-}
 
 std::wstring EditText(HWND edit) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
@@ -126,7 +108,7 @@ void TMainForm::SetAdminAddress() {
   const std::string adminAS = read(L"AdminAS");
   host::IARCom* arCom = GetARCom();
   if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
-  const std::string address = adminAR + "." + adminAS + ".0";
+  const std::string address = AdminAddress(adminAR, adminAS);
   Check(arCom->SetDestination(kAdminAddressKind,
                               win32::Variant::String(win32::WideFromCp936(address)).Get()),
         "SetDestination");
@@ -190,12 +172,8 @@ void TMainForm::RestartServer(LONG kind, const std::string& name, LONG number,
 }
 
 bool TMainForm::AskStartupPassword(win32::SecretText& password) {
-  const std::string format = plugin::LoadPluginStringCp936(plugin::kStrStartupPassword);
-  const std::string name = Model_->SelectedName();
-  // "%s" stands once in the prompt; the name goes in as it is, whatever it holds.
-  std::string prompt = format;
-  const size_t at = prompt.find("%s");
-  if (at != std::string::npos) prompt.replace(at, 2, name);
+  const std::string prompt = StartupPrompt(
+      plugin::LoadPluginStringCp936(plugin::kStrStartupPassword), Model_->SelectedName());
   return PasswordQuery(plugin::LoadPluginStringCp936(plugin::kStrPleaseEnter), prompt, password,
                        DialogOwner());
 }
