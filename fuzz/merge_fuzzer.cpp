@@ -45,8 +45,8 @@ class FuzzReport : public topo::ReportReader {
 void CheckList(const TLinkNodeList& list) {
   std::set<std::string> names;
   for (int32_t i = 0; i < list.Count(); ++i) {
-    Require(names.insert(list.Items(i).Name).second);
-    Require(list.IndexOf(list.Items(i).Name) == i);
+    Require(names.insert(list.Items(i).Name()).second);
+    Require(list.IndexOf(list.Items(i).Name()) == i);
   }
 }
 
@@ -55,8 +55,8 @@ void CheckModel(const TARNodeList& model, bool resolved) {
   size_t boxes = 0;
   for (int32_t i = 0; i < model.Count(); ++i) {
     const topo::TARNode& node = model.Items(i);
-    Require(names.insert(node.Name).second);
-    Require(model.IndexOf(node.Name) == i);
+    Require(names.insert(node.Name()).second);
+    Require(model.IndexOf(node.Name()) == i);
     CheckList(node.ParentARs);
     CheckList(node.SubARs);
     CheckList(node.SubASs);
@@ -65,8 +65,8 @@ void CheckModel(const TARNodeList& model, bool resolved) {
     for (const TLinkNodeList* links : {&node.ParentARs, &node.SubARs}) {
       for (int32_t k = 0; k < links->Count(); ++k) {
         const topo::TLinkNode& link = links->Items(k);
-        Require(link.ARIndex >= 0 && link.ARIndex < model.Count());
-        Require(model.Items(link.ARIndex).Name == link.Name);
+        Require(link.ARIndex() >= 0 && link.ARIndex() < model.Count());
+        Require(model.Items(link.ARIndex()).Name() == link.Name());
       }
     }
   }
