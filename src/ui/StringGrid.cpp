@@ -40,20 +40,22 @@ StringGrid* StringGrid::From(HWND window) {
   return reinterpret_cast<StringGrid*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+// The storage grows before the counts do: when memory runs out, the counts
+// still describe cells that exist, so no later access reaches past a row.
 void StringGrid::SetColCount(int count) {
   count = std::max(1, count);
+  colWidths_.resize(static_cast<size_t>(count), defaultColWidth_);
+  for (auto& row : cells_) row.resize(static_cast<size_t>(count));
   if (count <= fixedCols_) fixedCols_ = count - 1;
   cols_ = count;
-  colWidths_.resize(static_cast<size_t>(cols_), defaultColWidth_);
-  for (auto& row : cells_) row.resize(static_cast<size_t>(cols_));
   Changed();
 }
 
 void StringGrid::SetRowCount(int count) {
   count = std::max(1, count);
+  cells_.resize(static_cast<size_t>(count), std::vector<std::wstring>(static_cast<size_t>(cols_)));
   if (count <= fixedRows_) fixedRows_ = count - 1;
   rows_ = count;
-  cells_.resize(static_cast<size_t>(rows_), std::vector<std::wstring>(static_cast<size_t>(cols_)));
   if (row_ >= rows_) row_ = rows_ - 1;
   if (row_ < fixedRows_) row_ = rows_ > fixedRows_ ? fixedRows_ : -1;
   Changed();
