@@ -3,13 +3,14 @@
 // any step of their replacement: a writer process ends itself with
 // TerminateProcess at step 0, 1, 2, ... until it gets through, and after each
 // kill the file must be byte for byte the complete old or the complete new
-// one, and load.
+// one, and load; the next save clears the temporary file the kill left.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "Services.h"
 #include "model/Nodes.h"
@@ -114,6 +115,18 @@ class CrashSafeFiles : public ::testing::Test {
     return dir;
   }
 
+  static std::vector<std::wstring> Files(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((dir + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+  }
+
   static void Remove(const std::wstring& dir) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((dir + L"*").c_str(), &found);
@@ -157,6 +170,9 @@ TEST_F(CrashSafeFiles, AKillAtEveryStepLeavesTheOldOrTheNewFileWhole) {
       EXPECT_TRUE(left == old || left == complete) << "torn file after a kill at step " << step;
       EXPECT_TRUE(kind.loads(dir + kind.file, left)) << "step " << step;
       (left == old ? keptOld : gotNew) += 1;
+      // The next save, by another process, clears what the killed one left.
+      ASSERT_EQ(0u, RunWriter(kind, dir, -1, L"new"));
+      EXPECT_EQ(Files(dir), std::vector<std::wstring>{kind.file}) << "step " << step;
     }
     // Every step of the replacement is a kill point: killed before the move
     // the old file stays, after it the new one is there.
