@@ -11,7 +11,7 @@ namespace topo::window {
 
 using win32::Check;
 
-bool RequestAndMerge(RefreshServices& services, TARNodeList& model, const TRect& canvas) {
+std::optional<win32::Variant> RequestTopologyReport(RefreshServices& services) {
   host::IARCom* arCom = services.ARCom();
   if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
   Check(arCom->SetFunction(kTopologyReportFunction, nullptr), "SetFunction");
@@ -35,10 +35,15 @@ bool RequestAndMerge(RefreshServices& services, TARNodeList& model, const TRect&
   Check(arCom->ReceiveAnswer(id.Get().lVal, kRefreshTimeout, answer.Put()), "ReceiveAnswer");
   LONG errorNo = 0;
   Check(arCom->GetErrorNo(&errorNo), "GetErrorNo");
-  if (errorNo != 0) return false;
+  if (errorNo != 0) return std::nullopt;
+  return answer;
+}
 
+bool RequestAndMerge(RefreshServices& services, TARNodeList& model, const TRect& canvas) {
+  const std::optional<win32::Variant> answer = RequestTopologyReport(services);
+  if (!answer) return false;
   host::IUnpackerDisp* unpacker = services.Unpacker();
-  Check(unpacker->Open(answer.Get()), "Open");
+  Check(unpacker->Open(answer->Get()), "Open");
   win32::UnpackerReportReader report(unpacker);
   model.MergeStatus(report);
   model.ResolveLinks();

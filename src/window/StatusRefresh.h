@@ -4,8 +4,11 @@
 // can be exercised and measured without one; the window adds the alarms.
 #pragma once
 
-#include "abi/HostInterfaces.h"
+#include <optional>
+
 #include "Nodes.h"
+#include "abi/HostInterfaces.h"
+#include "win32/Variant.h"
 
 namespace topo::window {
 
@@ -22,6 +25,10 @@ class RefreshServices {
 inline constexpr LONG kTopologyReportFunction = 26115;
 inline constexpr LONG kTopologyRequestMode = 2;
 inline constexpr LONG kRefreshTimeout = 2000;  // ms, for the send and for the answer
+
+// Sends the request; the answer, or nothing for a non-zero error number. A
+// failing host call throws.
+std::optional<win32::Variant> RequestTopologyReport(RefreshServices& services);
 
 // Sends the request and, when the network answers without an error number,
 // merges the answer into model and places what lies outside canvas. Returns
