@@ -385,26 +385,7 @@ TEST(DrawingCullingTest, ClipBoxEdgesAgainstTheLowestPixelsDrawn) {
 }
 
 // A diagram with every kind of stroke, in a 600 x 400 raster.
-void BuildMixedDiagram(TARNodeList& list) {
-  uint32_t seed = 12345;
-  auto next = [&seed](uint32_t bound) {
-    seed = seed * 1103515245u + 12345u;
-    return static_cast<int32_t>((seed >> 8) % bound);
-  };
-  for (int32_t i = 0; i < 12; ++i) {
-    const int32_t x = next(520) - 10;
-    const int32_t y = next(380) - 10;
-    const int32_t ar = AddAR(list, "ar" + std::to_string(i), next(3), {x, y, x + 100, y + 17},
-                             static_cast<uint8_t>(next(2)));
-    if (i > 0) AddParent(list, ar, "ar" + std::to_string(next(static_cast<uint32_t>(i))), 1);
-    for (int32_t s = 0; s < 3; ++s) {
-      const int32_t sx = next(520) - 10;
-      const int32_t sy = next(380) - 10;
-      AddAS(list, ar, "as" + std::to_string(i) + "_" + std::to_string(s), next(2),
-            {sx, sy, sx + 100, sy + 17}, static_cast<uint8_t>(next(2)));
-    }
-  }
-}
+void BuildMixedDiagram(TARNodeList& list) { test::RandomDiagram(list, 12345, 12, 3, 600, 400); }
 
 TEST(DrawingCullingTest, RepaintOfPartOfTheCanvasGivesTheSamePixels) {
   TARNodeList list;

@@ -28,6 +28,7 @@ using test::AddAR;
 using test::AddAS;
 using test::AddParent;
 using test::Flags;
+using test::RandomDiagram;
 using OwnedObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiObjectDeleter>;
 
 // A top-down 32-bit DIB selected into its own memory DC, white, with a
@@ -230,24 +231,7 @@ TEST_F(GdiCanvasTest, PenAndBackgroundAreLeftAsFound) {
 }
 
 TEST_F(GdiCanvasTest, ClippedRepaintDrawsTheSamePixelsInsideTheClip) {
-  uint32_t seed = 7;
-  auto next = [&seed](uint32_t bound) {
-    seed = seed * 1103515245u + 12345u;
-    return static_cast<int32_t>((seed >> 8) % bound);
-  };
-  for (int32_t i = 0; i < 15; ++i) {
-    const int32_t x = next(320) - 10;
-    const int32_t y = next(280) - 10;
-    const int32_t ar = AddAR(list_, "ar" + std::to_string(i), next(3), {x, y, x + 100, y + 17},
-                             static_cast<uint8_t>(next(2)));
-    if (i > 0) AddParent(list_, ar, "ar" + std::to_string(next(static_cast<uint32_t>(i))), 1);
-    for (int32_t s = 0; s < 2; ++s) {
-      const int32_t sx = next(320) - 10;
-      const int32_t sy = next(280) - 10;
-      AddAS(list_, ar, "as" + std::to_string(s), next(2), {sx, sy, sx + 100, sy + 17},
-            static_cast<uint8_t>(next(2)));
-    }
-  }
+  RandomDiagram(list_, 7, 15, 2, 400, 300);
   const uint8_t full = Draw(list_, memory_);
   for (const RECT& clip : {RECT{0, 0, 40, 300}, RECT{150, 120, 230, 150}, RECT{0, 270, 400, 300}}) {
     MemoryCanvas part(400, 300);
