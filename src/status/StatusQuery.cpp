@@ -9,7 +9,6 @@
 #include "status/StatusFunctions.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
-#include "win32/ComPtr.h"
 #include "win32/Cp936.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
@@ -34,50 +33,26 @@ LONG Int32Of(const win32::Variant& value, const char* operation) {
   return number.Get().lVal;
 }
 
-// The field object has no interface id of its own: its dispatch pointer is
-// the field interface.
-win32::ComPtr<IDispatch> Field(host::IUnpackerDisp* unpacker, const win32::Variant& key) {
-  win32::ComPtr<IDispatch> field;
-  win32::Check(unpacker->GetField(key.Get(), field.Put()), "GetField");
-  if (!field) throw win32::EHostCallError("GetField", E_POINTER);
-  return field;
-}
-
-std::string FieldValueText(IDispatch* field) {
-  win32::Variant value;
-  win32::Check(static_cast<host::IUnpackerField*>(field)->GetValue(value.Put()), "GetValue");
-  return win32::VariantText(value.Get());
-}
-
-std::string FieldNameText(IDispatch* field) {
-  win32::BStr name;
-  win32::Check(static_cast<host::IUnpackerField*>(field)->GetName(name.Put()), "GetName");
-  return win32::Cp936FromWide(name.Str());
-}
-
-LONG Count(host::IUnpackerDisp* unpacker,
-           HRESULT (STDMETHODCALLTYPE host::IUnpackerDisp::*get)(LONG*), const char* operation) {
-  LONG n = 0;
-  win32::Check((unpacker->*get)(&n), operation);
-  return n;
-}
-
 // The opened answer, read through the host's unpacker; every failing call
 // throws.
 class UnpackerAnswer final : public StatusAnswer {
  public:
   explicit UnpackerAnswer(host::IUnpackerDisp* unpacker) : unpacker_(unpacker) {}
   int32_t FieldCount() override {
-    return Count(unpacker_, &host::IUnpackerDisp::GetFieldCount, "GetFieldCount");
+    LONG n = 0;
+    win32::Check(unpacker_->GetFieldCount(&n), "GetFieldCount");
+    return n;
   }
   int32_t RowCount() override {
-    return Count(unpacker_, &host::IUnpackerDisp::GetRowCount, "GetRowCount");
+    LONG n = 0;
+    win32::Check(unpacker_->GetRowCount(&n), "GetRowCount");
+    return n;
   }
   std::string FieldName(int32_t field) override {
-    return FieldNameText(Field(unpacker_, win32::Variant::Int32(field)).Get());
+    return win32::UnpackerFieldName(unpacker_, win32::Variant::Int32(field).Get());
   }
   std::string FieldValue(int32_t field) override {
-    return FieldValueText(Field(unpacker_, win32::Variant::Int32(field)).Get());
+    return win32::UnpackerFieldValue(unpacker_, win32::Variant::Int32(field).Get());
   }
   void First() override { win32::Check(unpacker_->First(), "First"); }
   void Next() override { win32::Check(unpacker_->Next(), "Next"); }
@@ -114,8 +89,8 @@ std::optional<std::string> QueryStatus(plugin::TBizFormBase& host, const TStatus
   win32::Check(arCom->GetErrorNo(&errorNo), "GetErrorNo");
 
   if (errorNo != 0) {
-    auto field = Field(unpacker, win32::Variant::String(L"error_info"));
-    return kErrorReturned + std::to_string(errorNo) + "\r" + FieldValueText(field.Get());
+    win32::UnpackerReportReader answer(unpacker);
+    return kErrorReturned + std::to_string(errorNo) + "\r" + answer.FieldText("error_info");
   }
   UnpackerAnswer table(unpacker);
   FillResultGrid(table, grid);

@@ -1,6 +1,7 @@
 // Reading answer rows through the host's unpacker.
 #include "win32/UnpackerReportReader.h"
 
+#include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/ComPtr.h"
 #include "win32/Cp936.h"
@@ -22,16 +23,35 @@ bool UnpackerReportReader::Eof() {
   return eof != VARIANT_FALSE;
 }
 
-std::string UnpackerReportReader::FieldText(const char* name) {
-  Variant key = Variant::String(WideFromCp936(name));
+namespace {
+
+// The field object has no interface id of its own: its dispatch pointer is
+// the field interface.
+ComPtr<IDispatch> FieldOf(host::IUnpackerDisp* unpacker, const VARIANT& key) {
   ComPtr<IDispatch> field;
-  Check(unpacker_->GetField(key.Get(), field.Put()), "GetField");
+  Check(unpacker->GetField(key, field.Put()), "GetField");
   if (!field) throw EHostCallError("GetField", E_POINTER);
-  // The field object has no interface id of its own: its dispatch pointer is
-  // the field interface.
+  return field;
+}
+
+}  // namespace
+
+std::string UnpackerFieldValue(host::IUnpackerDisp* unpacker, const VARIANT& key) {
+  const ComPtr<IDispatch> field = FieldOf(unpacker, key);
   Variant value;
   Check(static_cast<host::IUnpackerField*>(field.Get())->GetValue(value.Put()), "GetValue");
   return VariantText(value.Get());
+}
+
+std::string UnpackerFieldName(host::IUnpackerDisp* unpacker, const VARIANT& key) {
+  const ComPtr<IDispatch> field = FieldOf(unpacker, key);
+  BStr name;
+  Check(static_cast<host::IUnpackerField*>(field.Get())->GetName(name.Put()), "GetName");
+  return Cp936FromWide(name.Str());
+}
+
+std::string UnpackerReportReader::FieldText(const char* name) {
+  return UnpackerFieldValue(unpacker_, Variant::String(WideFromCp936(name)).Get());
 }
 
 void UnpackerReportReader::Next() { Check(unpacker_->Next(), "Next"); }

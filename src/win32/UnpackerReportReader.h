@@ -24,6 +24,12 @@ class UnpackerReportReader : public ReportReader {
   host::IUnpackerDisp* unpacker_;
 };
 
+// The value and the name of the current row's field that key names (its name
+// or its 0-based position), as code page 936 text. Throw EHostCallError when
+// a call fails or gives no field.
+std::string UnpackerFieldValue(host::IUnpackerDisp* unpacker, const VARIANT& key);
+std::string UnpackerFieldName(host::IUnpackerDisp* unpacker, const VARIANT& key);
+
 // A field value as code page 936 text: empty for an empty value, otherwise
 // converted with VariantChangeType. Throws EHostCallError when it cannot be.
 std::string VariantText(const VARIANT& value);
