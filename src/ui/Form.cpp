@@ -48,17 +48,14 @@ bool RunHandler(const Map& handlers, HWND control, Args... args) {
 
 // Sizes a label to its text; a right-aligned one keeps its right edge.
 void FitLabel(HWND label) {
-  const int length = GetWindowTextLengthW(label);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  GetWindowTextW(label, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
+  const std::wstring text = WindowText(label);
   SIZE extent{};
   {
     win32::WindowDc dc(label);
     win32::SelectedObject font(dc.Get(),
                                reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    GetTextExtentPoint32W(dc.Get(), text.c_str(), length, &extent);
-    if (length == 0) {
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    if (text.empty()) {
       TEXTMETRICW tm{};
       GetTextMetricsW(dc.Get(), &tm);
       extent.cy = tm.tmHeight;
@@ -73,6 +70,13 @@ void FitLabel(HWND label) {
 }
 
 }  // namespace
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
 
 Form::Form(const FormLayout& layout, HMODULE bitmapSource) : layout_(layout) {
   HINSTANCE instance = win32::ThisModule();
@@ -101,16 +105,21 @@ Form::Form(const FormLayout& layout, HMODULE bitmapSource) : layout_(layout) {
                           outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                           instance, this);
   if (!hwnd_) throw std::runtime_error("the window cannot be created");
+  // No destructor runs for a half-built form: the window must not outlive it.
   try {
-    BuiltControls built = CreateLayoutControls(hwnd_, layout_, font_.Get(),
-                                               bitmapSource ? bitmapSource : win32::ThisModule());
-    controls_ = std::move(built.windows);
-    images_ = std::move(built.images);
+    BuildContents(bitmapSource);
   } catch (...) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(std::exchange(hwnd_, nullptr));
     throw;
   }
+}
+
+void Form::BuildContents(HMODULE bitmapSource) {
+  BuiltControls built = CreateLayoutControls(hwnd_, layout_, font_.Get(),
+                                             bitmapSource ? bitmapSource : win32::ThisModule());
+  controls_ = std::move(built.windows);
+  images_ = std::move(built.images);
   RECT client;
   GetClientRect(hwnd_, &client);
   designClient_ = {client.right, client.bottom};

@@ -28,6 +28,9 @@ namespace topo::ui {
 
 enum class TCloseAction { None, Hide, Free, Minimize };
 
+// The text of a window or control.
+std::wstring WindowText(HWND window);
+
 // Modal results.
 inline constexpr int mrNone = 0;
 inline constexpr int mrOk = 1;
@@ -147,6 +150,8 @@ class Form {
   void PaintTo(HDC dc, const RECT& update);
   void ApplyAnchors();
   void BuildMenus();
+  // Everything of the constructor after the window exists.
+  void BuildContents(HMODULE bitmapSource);
   FormImage* FindImage(const std::wstring& name) const;
   void InvalidateImage(const FormImage& image);
   bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ui/FormLayout.h"
+#include "ui/Guard.h"
 #include "win32/GdiHandles.h"
 #include "win32/ThisModule.h"
 
@@ -237,8 +238,8 @@ void StringGrid::Paint(HDC dc, const RECT& update) {
   win32::Brush window(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
   FillRect(dc, &update, window.Get());
   win32::SelectedObject font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
-  const COLORREF normalLine = RGB(192, 192, 192);
-  const COLORREF fixedLine = GetSysColor(COLOR_BTNSHADOW);
+  const win32::Brush normalLine(CreateSolidBrush(RGB(192, 192, 192)));
+  const win32::Brush fixedLine(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
   for (int r = 0; r < rows_; ++r) {
     if (r >= fixedRows_ && r < fixedRows_ + topRow_) continue;
     const int y = RowTop(r);
@@ -255,8 +256,7 @@ void StringGrid::Paint(HDC dc, const RECT& update) {
       RECT outer{x, y, x + ColWidth(c) + kLine, y + rowHeight_ + kLine};
       RECT cell{x, y, x + ColWidth(c), y + rowHeight_};
       if (lines) {
-        win32::Brush line(CreateSolidBrush(fixed ? fixedLine : normalLine));
-        FillRect(dc, &outer, line.Get());
+        FillRect(dc, &outer, (fixed ? fixedLine : normalLine).Get());
       } else {
         cell = outer;
       }
@@ -273,8 +273,14 @@ void StringGrid::Paint(HDC dc, const RECT& update) {
 
 LRESULT CALLBACK StringGrid::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    // The window owns its grid: made here, deleted at WM_NCDESTROY.
-    auto made = std::make_unique<StringGrid>(window);
+    // The window owns its grid: made here, deleted at WM_NCDESTROY. A grid
+    // that cannot be made fails the window's creation.
+    std::unique_ptr<StringGrid> made;
+    try {
+      made = std::make_unique<StringGrid>(window);
+    } catch (...) {
+      return FALSE;
+    }
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made.release()));
   }
   auto* grid = reinterpret_cast<StringGrid*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -284,7 +290,11 @@ LRESULT CALLBACK StringGrid::Proc(HWND window, UINT message, WPARAM wParam, LPAR
     std::unique_ptr<StringGrid> owned(grid);
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  return grid->Message(message, wParam, lParam);
+  LRESULT result = 0;
+  if (!RunGuarded([&] { result = grid->Message(message, wParam, lParam); }, window)) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  return result;
 }
 
 LRESULT StringGrid::Message(UINT message, WPARAM wParam, LPARAM lParam) {
