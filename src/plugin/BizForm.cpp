@@ -136,6 +136,4 @@ void TBizFormBase::Close() {
   if (notifyWindow_) PostMessageA(notifyWindow_, WM_CLOSE, 0, 0);
 }
 
-TPlainForm::TPlainForm() : TBizFormBase(LoadFormLayout(kBizFormBaseLayout)) {}
-
 }  // namespace topo::plugin

@@ -106,10 +106,4 @@ class TBizFormBase : public ui::Form {
   TEventSink EventSink{};
 };
 
-// A plain form from the base layout, until the topology window replaces it.
-class TPlainForm : public TBizFormBase {
- public:
-  TPlainForm();
-};
-
 }  // namespace topo::plugin

@@ -9,7 +9,6 @@
 #include "win32/ComPtr.h"
 #include "win32/Cp936.h"
 #include "win32/ThisModule.h"
-#include "window/Main.h"
 
 namespace topo::plugin {
 namespace {
@@ -112,10 +111,6 @@ TModuleState& Module() {
   return state;
 }
 
-std::unique_ptr<TBizFormBase> CreateTopologyWindow() {
-  return std::make_unique<window::TMainForm>();
-}
-
 HWND EntryUnguarded(TModuleState& module, int functionNo, HWND parentWindow, HWND notifyWindow,
                     IUnknown* host, int showExisting) {
   if (functionNo != kTopologyFunction) return nullptr;
@@ -140,21 +135,14 @@ HWND EntryUnguarded(TModuleState& module, int functionNo, HWND parentWindow, HWN
 }
 
 bool RunGuarded(const std::function<void()>& body, HWND fallbackOwner) noexcept {
-  try {
-    body();
-    return true;
-  } catch (const std::exception& e) {
-    try {
-      Module().ShowError(e.what(), fallbackOwner);
-    } catch (...) {
-    }
-  } catch (...) {
-    try {
-      Module().ShowError(L"\x672A\x77E5\x9519\x8BEF", fallbackOwner);  // "unknown error"
-    } catch (...) {
-    }
-  }
-  return false;
+  // Making the module state installs its reporter, so the failure reaches the
+  // operator the plug-in's way even when nothing else has made it yet.
+  return ui::RunGuarded(
+      [&] {
+        Module();
+        body();
+      },
+      fallbackOwner);
 }
 
 HWND GuardedEntry(TModuleState& module, int functionNo, HWND parentWindow, HWND notifyWindow,

@@ -16,12 +16,6 @@ namespace {
 constexpr char kChooseInstance[] = "\xC7\xEB\xCF\xC8\xD1\xA1\xD4\xF1\xB1\xE0\xBA\xC5\xA3\xA1";
 constexpr char kChooseFunction[] = "\xC7\xEB\xCF\xC8\xD1\xA1\xD4\xF1\xB9\xA6\xC4\xDC\xA3\xA1";
 
-std::wstring WindowText(HWND w) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 std::wstring ItemText(HWND list, LRESULT index) {
   LRESULT n = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (n == CB_ERR) return {};
@@ -34,8 +28,7 @@ std::wstring ItemText(HWND list, LRESULT index) {
 
 }  // namespace
 
-TFormStatus::TFormStatus()
-    : TFormStatus(ui::ParseFormLayout(plugin::LoadLayoutText(plugin::kFormStatusLayout))) {}
+TFormStatus::TFormStatus() : TFormStatus(plugin::LoadFormLayout(plugin::kFormStatusLayout)) {}
 
 TFormStatus::TFormStatus(const ui::FormLayout& layout)
     : Form(layout),
@@ -76,13 +69,14 @@ void TFormStatus::FormShow() {
 }
 
 void TFormStatus::Warn(const std::string& text, HWND list) {
-  MessageBoxW(Handle(), win32::WideFromCp936(text).c_str(), WindowText(Handle()).c_str(),
+  MessageBoxW(Handle(), win32::WideFromCp936(text).c_str(), ui::WindowText(Handle()).c_str(),
               MB_OK | MB_ICONWARNING);
   SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
 }
 
 void TFormStatus::ShowMessage(const std::string& text) {
-  MessageBoxW(Handle(), win32::WideFromCp936(text).c_str(), WindowText(Handle()).c_str(), MB_OK);
+  MessageBoxW(Handle(), win32::WideFromCp936(text).c_str(), ui::WindowText(Handle()).c_str(),
+              MB_OK);
 }
 
 void TFormStatus::btnExecClick(HWND) {
@@ -90,7 +84,7 @@ void TFormStatus::btnExecClick(HWND) {
   LRESULT function = SendMessageW(cmbFunction_, CB_GETCURSEL, 0, 0);
   if (function == CB_ERR) return Warn(kChooseFunction, cmbFunction_);
   if (!HostForm) throw std::logic_error("the status dialog has no host window");
-  ExecuteStatusQuery(*HostForm, win32::Cp936FromWide(WindowText(cmbNo_)),
+  ExecuteStatusQuery(*HostForm, win32::Cp936FromWide(ui::WindowText(cmbNo_)),
                      win32::Cp936FromWide(ItemText(cmbFunction_, function)), *this);
 }
 

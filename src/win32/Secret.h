@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -68,7 +69,9 @@ class SecretBStr {
             ? 0
             : MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     s_ = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (s_ && length > 0)
+    // Sending an empty password instead would look like a wrong one.
+    if (!s_) throw std::bad_alloc();
+    if (length > 0)
       MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), s_, length);
   }
   SecretBStr(const SecretBStr&) = delete;

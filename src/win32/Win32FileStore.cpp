@@ -60,11 +60,9 @@ void RemoveLeftovers(const std::wstring& target) {
   const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
   const std::wstring prefix = target.substr(folder.size()) + kTemporarySuffix;
   WIN32_FIND_DATAW found;
-  OwnedSearch search(FindFirstFileW((target + kTemporarySuffix + L"*").c_str(), &found));
-  if (search.get() == INVALID_HANDLE_VALUE) {
-    search.release();
-    return;
-  }
+  const HANDLE first = FindFirstFileW((target + kTemporarySuffix + L"*").c_str(), &found);
+  if (first == INVALID_HANDLE_VALUE) return;
+  const OwnedSearch search(first);
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const DWORD writer = WriterOf(found.cFileName, prefix);

@@ -6,12 +6,12 @@
 // across AR nodes (two AR nodes may each hold a server "quote"), so the status
 // query and removal take the selected entry's own AR node rather than the
 // first one holding that name.
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ServerCommands.h"
+#include "StatusAnswer.h"
 #include "plugin/ResourceLookup.h"
 #include "plugin/RiziZevEntry.h"
 #include "win32/BStr.h"
@@ -34,7 +34,6 @@ using win32::Check;
 constexpr LONG kStopFunction = 51210;
 constexpr LONG kStartFunction = 51211;
 constexpr LONG kRestartFunction = 51212;
-constexpr LONG kAdminAddressKind = 131;
 constexpr LONG kSendTimeout = 2000;
 constexpr LONG kAnswerTimeout = 3000;
 constexpr char kEnabledListFile[] = "ARASList.xml";
@@ -43,13 +42,6 @@ constexpr wchar_t kRefusedRemoval[] =
 
 // Entries before the instance entries of a sub-menu: "全部" and a separator.
 constexpr int kFixedEntries = 2;
-
-std::wstring EditText(HWND edit) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 }  // namespace
 
@@ -109,7 +101,7 @@ void TMainForm::SetAdminAddress() {
   host::IARCom* arCom = GetARCom();
   if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
   const std::string address = AdminAddress(adminAR, adminAS);
-  Check(arCom->SetDestination(kAdminAddressKind,
+  Check(arCom->SetDestination(kAddressServer,
                               win32::Variant::String(win32::WideFromCp936(address)).Get()),
         "SetDestination");
 }
@@ -261,7 +253,7 @@ void TMainForm::btnSaveDatumClick() {
 }
 
 void TMainForm::btnReLocateClick() {
-  const std::wstring height = EditText(Control(L"edHeight"));
+  const std::wstring height = ui::WindowText(Control(L"edHeight"));
   if (const std::optional<int32_t> needed =
           Model_->ReLocate(CanvasRect(), win32::Cp936FromWide(height)))
     SetUpDown(L"udHeight", *needed);

@@ -59,13 +59,6 @@ int IntOf(const std::wstring& text, int otherwise) {
   return *end ? otherwise : static_cast<int>(value);
 }
 
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 // The back buffer a paint draws into: the update rectangle only, so a paint
 // costs what is visible, and no flicker reaches the screen.
 class BackBuffer {
@@ -204,7 +197,7 @@ void TMainForm::SetTimer(bool enabled, UINT interval) {
 }
 
 void TMainForm::edTimerChange() {
-  const int seconds = IntOf(WindowText(Control(L"edTimer")), 2);
+  const int seconds = IntOf(ui::WindowText(Control(L"edTimer")), 2);
   SetTimer(timerEnabled_, static_cast<UINT>(seconds) * 1000u);
 }
 
@@ -417,3 +410,11 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace topo::window
+
+namespace topo::plugin {
+
+std::unique_ptr<TBizFormBase> CreateTopologyWindow() {
+  return std::make_unique<window::TMainForm>();
+}
+
+}  // namespace topo::plugin
