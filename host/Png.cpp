@@ -56,15 +56,6 @@ uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc) {
   return ~crc;
 }
 
-uint32_t Adler32(const uint8_t* data, size_t size) {
-  uint32_t a = 1, b = 0;
-  for (size_t i = 0; i < size; ++i) {
-    a = (a + data[i]) % 65521;
-    b = (b + a) % 65521;
-  }
-  return b << 16 | a;
-}
-
 namespace {
 
 // COM for the imaging component, on whatever apartment the thread has.

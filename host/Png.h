@@ -26,7 +26,6 @@ struct Image {
 using TextChunks = std::vector<std::pair<std::string, std::string>>;
 
 uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
-uint32_t Adler32(const uint8_t* data, size_t size);
 
 // Empty when the imaging component cannot write the image.
 std::vector<uint8_t> EncodePng(const Image& image, const TextChunks& text = {});

@@ -22,6 +22,7 @@
 #include "model/Nodes.h"
 #include "win32/Cp936.h"
 #include "win32/GdiCanvas.h"
+#include "win32/GdiHandles.h"
 
 namespace {
 
@@ -30,7 +31,6 @@ using topo::PenStyle;
 using topo::TColor;
 using topo::TPoint;
 using topo::TRect;
-using topo::win32::GdiObjectDeleter;
 
 constexpr int kWidth = 2600;
 constexpr int kHeight = 8400;
@@ -38,7 +38,7 @@ constexpr int kARNodes = 1000;
 constexpr int kServersPerAR = 10;
 constexpr int kColumns = 25;  // 104 pixels apart, rows 19 apart
 
-using OwnedObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiObjectDeleter>;
+using OwnedObject = topo::win32::GdiObject<HGDIOBJ>;
 struct DcDeleter {
   void operator()(HDC dc) const { DeleteDC(dc); }
 };
@@ -95,16 +95,16 @@ class Surface {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bitmap_.Reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<uint32_t*>(bits);
-    brush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
-    font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    brush_.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
                             L"MS Sans Serif"));
     if (!Ready()) return;
-    oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
-    oldBrush_ = SelectObject(dc_.get(), brush_.get());
-    oldFont_ = SelectObject(dc_.get(), font_.get());
+    oldBitmap_ = SelectObject(dc_.get(), bitmap_.Get());
+    oldBrush_ = SelectObject(dc_.get(), brush_.Get());
+    oldFont_ = SelectObject(dc_.get(), font_.Get());
     SetTextColor(dc_.get(), GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc_.get(), GetSysColor(COLOR_BTNFACE));  // as GdiCanvas sets it for the brush
   }
@@ -129,7 +129,7 @@ class Surface {
       return;
     }
     OwnedObject region(CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom));
-    SelectClipRgn(dc_.get(), static_cast<HRGN>(region.get()));
+    SelectClipRgn(dc_.get(), static_cast<HRGN>(region.Get()));
   }
   std::vector<uint32_t> Pixels() const {
     GdiFlush();
@@ -254,8 +254,8 @@ class GdiScript : public Canvas {
       step.pen = pen_;
     } else {
       OwnedObject& pen = pens_[{color_, style_ == PenStyle::Dotted}];
-      if (!pen) pen.reset(CreatePen(style_ == PenStyle::Dotted ? PS_DOT : PS_SOLID, 1, color_));
-      step.pen = pen.get();
+      if (!pen) pen.Reset(CreatePen(style_ == PenStyle::Dotted ? PS_DOT : PS_SOLID, 1, color_));
+      step.pen = pen.Get();
     }
     ops_.push_back(step);
   }

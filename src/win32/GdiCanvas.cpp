@@ -117,13 +117,13 @@ void GdiCanvas::SelectPen() {
   }
   for (const CachedPen& cached : pens_) {
     if (cached.color == color_ && cached.style == style_) {
-      SelectObject(dc_, cached.pen.get());
+      SelectObject(dc_, cached.pen.Get());
       return;
     }
   }
-  OwnedPen pen(CreatePen(style_ == PenStyle::Dotted ? PS_DOT : PS_SOLID, 1, color_));
+  Pen pen(CreatePen(style_ == PenStyle::Dotted ? PS_DOT : PS_SOLID, 1, color_));
   if (!pen) return;  // out of GDI objects: keep drawing with the pen in place
-  SelectObject(dc_, pen.get());
+  SelectObject(dc_, pen.Get());
   // A caller cycling through many colours must not exhaust GDI objects; the
   // pen just selected is the only one that cannot go.
   if (pens_.size() >= kMaxCachedPens) pens_.clear();

@@ -13,13 +13,9 @@
 #include <vector>
 
 #include "model/Canvas.h"
+#include "win32/GdiHandles.h"
 
 namespace topo::win32 {
-
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using OwnedPen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 
 class GdiCanvas final : public Canvas {
  public:
@@ -43,7 +39,7 @@ class GdiCanvas final : public Canvas {
   struct CachedPen {
     TColor color;
     PenStyle style;
-    OwnedPen pen;
+    Pen pen;
   };
   void SelectPen();
   // The UTF-16 form of a label; a box asks for its width and then draws it,

@@ -12,6 +12,7 @@
 #include "DiagramBuilders.h"
 #include "model/Nodes.h"
 #include "win32/GdiCanvas.h"
+#include "win32/GdiHandles.h"
 
 namespace topo::win32 {
 namespace {
@@ -29,7 +30,7 @@ using test::AddAS;
 using test::AddParent;
 using test::Flags;
 using test::RandomDiagram;
-using OwnedObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiObjectDeleter>;
+using OwnedObject = GdiObject<HGDIOBJ>;
 
 // A top-down 32-bit DIB selected into its own memory DC, white, with a
 // button-face brush, a dark text colour and the window font, as a paint would have.
@@ -45,17 +46,17 @@ class MemoryCanvas {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bitmap_.Reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<const uint32_t*>(bits);
-    brush_.reset(CreateSolidBrush(kFace));
-    font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    brush_.Reset(CreateSolidBrush(kFace));
+    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                             DEFAULT_PITCH, L"MS Sans Serif"));
-    oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
+    oldBitmap_ = SelectObject(dc_.get(), bitmap_.Get());
     RECT all{0, 0, width, height};
     FillRect(dc_.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    oldBrush_ = SelectObject(dc_.get(), brush_.get());
-    oldFont_ = SelectObject(dc_.get(), font_.get());
+    oldBrush_ = SelectObject(dc_.get(), brush_.Get());
+    oldFont_ = SelectObject(dc_.get(), font_.Get());
     SetTextColor(dc_.get(), kText);
   }
   ~MemoryCanvas() {
@@ -70,7 +71,7 @@ class MemoryCanvas {
   HDC Dc() const { return dc_.get(); }
   void Clip(const RECT& rect) {
     OwnedObject region(CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom));
-    SelectClipRgn(dc_.get(), static_cast<HRGN>(region.get()));
+    SelectClipRgn(dc_.get(), static_cast<HRGN>(region.Get()));
   }
   // In the 0x00BBGGRR layout of the model's colours.
   TColor At(int x, int y) const {

@@ -9,11 +9,9 @@
 
 namespace {
 
-TEST(HostPng, ChecksumsMatchTheirReferenceValues) {
+TEST(HostPng, ChecksumMatchesItsReferenceValue) {
   const char* digits = "123456789";
   EXPECT_EQ(0xCBF43926u, arhost::Crc32(reinterpret_cast<const uint8_t*>(digits), 9));
-  const char* word = "Wikipedia";
-  EXPECT_EQ(0x11E60398u, arhost::Adler32(reinterpret_cast<const uint8_t*>(word), 9));
 }
 
 TEST(HostPng, ImagesLargerThanOneStoredBlockRoundTrip) {
