@@ -88,7 +88,7 @@ bench-win32 bench-win64:
 
 # The demo runs the build this machine can run: the product where it can.
 demo: setup
-	@$(MAKE) --no-print-directory win$(RUN_BITS)
+	@$(MAKE) -o setup --no-print-directory win$(RUN_BITS)
 	@mkdir -p out
 	@echo "demo: the win$(RUN_BITS) build"
 	@if [ -n "$$DISPLAY" ]; then \

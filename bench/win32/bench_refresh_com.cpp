@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ARCom.h"
@@ -52,15 +53,9 @@ World& WorldOf(int nodes) {
     w = std::make_unique<World>(nodes);
     // The first refresh adds every node; the benchmark measures the steady state.
     topo::window::RequestAndMerge(*w, w->model, kCanvas);
-    Variant request;
-    w->packer->BeginPack();
-    w->packer->EndPack();
-    w->packer->GetPacket(request.Put());
-    w->arCom->SetFunction(arhost::kFnTopology, nullptr);
-    Variant packetId;
-    w->arCom->SendPacket(request.Get(), 2000, packetId.Put());
-    w->arCom->ReceiveAnswer(packetId.Get().vt == VT_I4 ? packetId.Get().lVal : 0, 2000,
-                            w->answer.Put());
+    // The floor reads the very answer a refresh merges.
+    std::optional<Variant> answer = topo::window::RequestTopologyReport(*w);
+    if (answer) w->answer = std::move(*answer);
   }
   return *w;
 }
