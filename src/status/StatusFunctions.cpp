@@ -2,7 +2,7 @@
 // editor setting can change them; each line's comment shows the text.
 #include "status/StatusFunctions.h"
 
-#include <climits>
+#include "TextFields.h"
 
 namespace topo::status {
 
@@ -111,21 +111,7 @@ const std::array<const char*, kStatusFunctionCount>& StatusFunctionItems() {
   return kItems;
 }
 
-LONG DecimalOrZero(std::string_view text) {
-  size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  if (i == text.size()) return 0;
-  long long value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return 0;
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) return 0;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX || value < INT_MIN) return 0;
-  return static_cast<LONG>(value);
-}
+LONG DecimalOrZero(std::string_view text) { return ParseInt32(text).value_or(0); }
 
 LONG FunctionNumberOf(std::string_view item) { return DecimalOrZero(item.substr(0, 5)); }
 

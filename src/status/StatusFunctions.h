@@ -17,8 +17,8 @@ inline constexpr size_t kStatusFunctionCount = 42;
 // description. Labels ending in a colon (items 1 to 19) are followed by a TAB.
 const std::array<const char*, kStatusFunctionCount>& StatusFunctionItems();
 
-// Text as a decimal number (an optional sign and digits, within 32 bits);
-// 0 when it is not one.
+// Text as a decimal number (an optional sign and digits within 32 bits, blanks
+// around them allowed); 0 when it is not one.
 LONG DecimalOrZero(std::string_view text);
 
 // The function number of an item: its first five characters as a decimal number.
