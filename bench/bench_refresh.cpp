@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "Nodes.h"
-#include "ReportReader.h"
+#include "model/Nodes.h"
+#include "model/ReportReader.h"
 
 namespace topo {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "../tests/interop/SampleBaseline.h"
-#include "LibXmlDocument.h"
-#include "Nodes.h"
+#include "model/Nodes.h"
+#include "posix/LibXmlDocument.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "GridModel.h"
-#include "StatusAnswer.h"
+#include "model/StatusAnswer.h"
 
 namespace {
 

@@ -13,9 +13,10 @@
 #include "ARCom.h"
 #include "BenchSupport.h"
 #include "Packet.h"
+#include "plugin/ModuleState.h"
 #include "win32/GdiCanvas.h"
 #include "win32/GdiHandles.h"
-#include "window/Main.h"
+#include "window/MainForm.h"
 
 namespace {
 
@@ -71,7 +72,8 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     Services services;
-    form = topo::plugin::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>());
+    form = topo::bridge::TBizFormBase::GiveToWindow(
+        std::make_unique<TMainForm>(topo::plugin::Module()));
     form->SetScrollRange(SB_HORZ, kCanvas);
     form->SetScrollRange(SB_VERT, kCanvas);
     topo::window::RequestAndMerge(services, form->Model(), {0, 0, kCanvas, kCanvas});

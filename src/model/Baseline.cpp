@@ -5,8 +5,8 @@
 // default box instead of failing the load.
 #include <stdexcept>
 
-#include "Nodes.h"
-#include "TextFields.h"
+#include "model/Nodes.h"
+#include "model/TextFields.h"
 
 namespace topo {
 

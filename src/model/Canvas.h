@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Geometry.h"
+#include "model/Geometry.h"
 
 namespace topo {
 

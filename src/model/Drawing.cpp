@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <string>
 
-#include "Canvas.h"
-#include "Nodes.h"
+#include "model/Canvas.h"
+#include "model/Nodes.h"
 
 namespace topo {
 

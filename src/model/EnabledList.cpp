@@ -1,8 +1,8 @@
 // The enabled-server list: every AR node and every server with an instance
 // count, as code page 936 text with CRLF line ends. Readers of the file expect
 // its exact spelling, the "tyep" attribute of the AR lines included.
-#include "FileStore.h"
-#include "Nodes.h"
+#include "model/FileStore.h"
+#include "model/Nodes.h"
 
 namespace topo {
 

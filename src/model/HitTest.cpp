@@ -1,7 +1,7 @@
 // Mouse handling and the selection: the box at stacking position 0 is what the
 // menu commands act on. Window points plus scroll positions can leave the
 // 32-bit range; such a point hits nothing instead of wrapping onto a box.
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 

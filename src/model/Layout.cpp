@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Nodes.h"
-#include "TextFields.h"
+#include "model/Nodes.h"
+#include "model/TextFields.h"
 
 namespace topo {
 

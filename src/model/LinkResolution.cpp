@@ -2,7 +2,7 @@
 // the model does not hold, and marks links that only one side reports. The two
 // directions differ on purpose: a node whose claimed parent does not name it
 // back is itself shown as down; a node with an unanswered child keeps its count.
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 

@@ -1,14 +1,14 @@
 // Brings the model up to date from one topology and status report. Each row
 // names one AR node; its server groups are matched to "sub_as" by position, so
 // an empty name still uses up its group and later servers keep their status.
-#include "MergeStatus.h"
+#include "model/MergeStatus.h"
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "ReportReader.h"
-#include "TextFields.h"
+#include "model/ReportReader.h"
+#include "model/TextFields.h"
 
 namespace topo {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 

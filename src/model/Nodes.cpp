@@ -2,7 +2,7 @@
 // position map so that a refresh stays linear in the size of the report; every
 // operation that moves positions rebuilds the map, so IndexOf always answers
 // what a scan from the front would.
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 #include <algorithm>
 

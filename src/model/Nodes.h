@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Geometry.h"
-#include "NameIndex.h"
-#include "XmlDocument.h"
+#include "model/Geometry.h"
+#include "model/NameIndex.h"
+#include "model/XmlDocument.h"
 
 namespace topo {
 

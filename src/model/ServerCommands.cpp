@@ -1,8 +1,8 @@
-#include "ServerCommands.h"
+#include "model/ServerCommands.h"
 
 #include <algorithm>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 

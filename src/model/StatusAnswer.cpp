@@ -1,4 +1,4 @@
-#include "StatusAnswer.h"
+#include "model/StatusAnswer.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Field texts come from the network and from the operator; reading them never
 // overflows, whatever their length or value.
-#include "TextFields.h"
+#include "model/TextFields.h"
 
 namespace topo {
 

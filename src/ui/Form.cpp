@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/Guard.h"
+#include "ui/ExceptionBoundary.h"
 #include "win32/ThisModule.h"
 
 namespace topo::ui {

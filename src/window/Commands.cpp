@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "ServerCommands.h"
-#include "StatusAnswer.h"
-#include "plugin/ResourceLookup.h"
-#include "plugin/RiziZevEntry.h"
+#include "bridge/ResourceLookup.h"
+#include "model/ServerCommands.h"
+#include "model/StatusAnswer.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/ComPtr.h"
@@ -22,7 +21,7 @@
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
 #include "win32/Win32FileStore.h"
-#include "window/Main.h"
+#include "window/MainForm.h"
 #include "window/PasswordQuery.h"
 
 namespace topo::window {
@@ -76,7 +75,7 @@ void TMainForm::Popup(TPoint screen) {
 }
 
 HWND TMainForm::DialogOwner() const {
-  HWND owner = plugin::Module().ApplicationWindow();
+  HWND owner = Services().ApplicationWindow();
   return owner ? owner : GetAncestor(Handle(), GA_ROOT);
 }
 
@@ -146,7 +145,7 @@ void TMainForm::ControlRequest(LONG function, LONG kind, const std::string& name
   Check(unpacker->GetReturnCode(&code), "GetReturnCode");
   if (code == 0) return;
   win32::UnpackerReportReader reader(unpacker);
-  plugin::Module().ShowError(reader.FieldText("error_info").c_str(), Handle());
+  Services().ShowError(reader.FieldText("error_info").c_str(), Handle());
 }
 
 void TMainForm::StartServer(LONG kind, const std::string& name, LONG number,
@@ -164,10 +163,11 @@ void TMainForm::RestartServer(LONG kind, const std::string& name, LONG number,
 }
 
 bool TMainForm::AskStartupPassword(win32::SecretText& password) {
+  const HMODULE strings = Services().ResourceSource();
   const std::string prompt = StartupPrompt(
-      plugin::LoadPluginStringCp936(plugin::kStrStartupPassword), Model_->SelectedName());
-  return PasswordQuery(plugin::LoadPluginStringCp936(plugin::kStrPleaseEnter), prompt, password,
-                       DialogOwner());
+      bridge::LoadPluginStringCp936(strings, bridge::kStrStartupPassword), Model_->SelectedName());
+  return PasswordQuery(bridge::LoadPluginStringCp936(strings, bridge::kStrPleaseEnter), prompt,
+                       password, DialogOwner(), strings);
 }
 
 // The timer keeps refreshing while the password dialog is open, so the
@@ -224,7 +224,7 @@ void TMainForm::muiStatusClick() {
 }
 
 void TMainForm::ShowStatusDialog(const std::string& name, const std::vector<int>& instances) {
-  status::TFormStatus& dialog = StatusDialog();
+  query::TFormStatus& dialog = StatusDialog();
   dialog.HostForm = this;
   dialog.SetServerCaption(name);
   dialog.SetInstances(instances);
@@ -241,7 +241,8 @@ void TMainForm::muiRemoveClick() {
     // Removal reports nothing but its refusal.
   }
   if (result == TARNodeList::RemoveResult::RefusedActive) {
-    const std::wstring caption = plugin::LoadPluginString(plugin::kStrPrompt);
+    const std::wstring caption =
+        bridge::LoadPluginString(Services().ResourceSource(), bridge::kStrPrompt);
     MessageBoxW(DialogOwner(), kRefusedRemoval, caption.c_str(), MB_OK | MB_ICONINFORMATION);
   }
 }

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "plugin/ResourceLookup.h"
-#include "ui/Guard.h"
+#include "bridge/ResourceLookup.h"
+#include "ui/ExceptionBoundary.h"
 #include "win32/Cp936.h"
 #include "win32/GdiHandles.h"
 #include "win32/ThisModule.h"
@@ -29,6 +29,7 @@ struct QueryState {
   std::wstring caption;
   std::wstring prompt;
   win32::SecretText* value;
+  HMODULE strings;  // where the buttons' captions are looked up
 };
 
 void AppendText(std::vector<WORD>& words, const wchar_t* text) {
@@ -127,8 +128,8 @@ void InitDialog(HWND dialog, const QueryState& state) {
     SecureZeroMemory(wide, sizeof wide);
   }
   SendMessageW(edit, EM_SETSEL, 0, -1);
-  const std::wstring ok = plugin::LoadPluginString(plugin::kStrOk);
-  const std::wstring cancel = plugin::LoadPluginString(plugin::kStrCancel);
+  const std::wstring ok = bridge::LoadPluginString(state.strings, bridge::kStrOk);
+  const std::wstring cancel = bridge::LoadPluginString(state.strings, bridge::kStrCancel);
   MakeControl(dialog, 0, L"BUTTON", ok.c_str(), WS_TABSTOP | BS_DEFPUSHBUTTON, g.okLeft,
               g.buttonTop, g.buttonWidth, g.buttonHeight, IDOK, font);
   MakeControl(dialog, 0, L"BUTTON", cancel.c_str(), WS_TABSTOP | BS_PUSHBUTTON, g.cancelLeft,
@@ -190,10 +191,10 @@ TPasswordGeometry PasswordGeometry(SIZE c) {
 }
 
 bool PasswordQuery(const std::string& caption, const std::string& prompt, win32::SecretText& value,
-                   HWND owner) {
+                   HWND owner, HMODULE strings) {
   // Typed into a separate holder, so that a cancel leaves value as it was.
   win32::SecretText typed(value.View());
-  QueryState state{win32::WideFromCp936(caption), win32::WideFromCp936(prompt), &typed};
+  QueryState state{win32::WideFromCp936(caption), win32::WideFromCp936(prompt), &typed, strings};
   const std::vector<DWORD> dialogTemplate = DialogTemplate();
   const INT_PTR result = DialogBoxIndirectParamW(
       win32::ThisModule(), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,

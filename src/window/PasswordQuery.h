@@ -34,7 +34,8 @@ inline constexpr int kPasswordEditId = 100;
 // Asks for a password: caption and prompt in code page 936, value the text
 // the edit starts with. True when the operator confirmed with OK (value then
 // holds the typed text, possibly empty); false otherwise, value unchanged.
+// The buttons' captions come from the string table of strings.
 bool PasswordQuery(const std::string& caption, const std::string& prompt, win32::SecretText& value,
-                   HWND owner);
+                   HWND owner, HMODULE strings);
 
 }  // namespace topo::window

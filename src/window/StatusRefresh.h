@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "Nodes.h"
 #include "abi/HostInterfaces.h"
+#include "model/Nodes.h"
 #include "win32/Variant.h"
 
 namespace topo::window {

@@ -7,9 +7,9 @@
 #include <iterator>
 #include <string>
 
-#include "LibXmlDocument.h"
 #include "LibXmlTree.h"
 #include "SampleBaseline.h"
+#include "posix/LibXmlDocument.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo::sample {
 

@@ -16,8 +16,8 @@
 
 #include "../interop/LibXmlTree.h"
 #include "../interop/SampleBaseline.h"
-#include "LibXmlDocument.h"
-#include "Nodes.h"
+#include "model/Nodes.h"
+#include "posix/LibXmlDocument.h"
 
 namespace topo {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "Canvas.h"
 #include "DiagramBuilders.h"
-#include "Nodes.h"
 #include "RasterCanvas.h"
 #include "RecordingCanvas.h"
+#include "model/Canvas.h"
+#include "model/Nodes.h"
 
 namespace topo {
 namespace {

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <system_error>
 
-#include "FileStore.h"
-#include "Nodes.h"
-#include "StdFileStore.h"
+#include "model/FileStore.h"
+#include "model/Nodes.h"
+#include "posix/StdFileStore.h"
 
 namespace topo {
 namespace {

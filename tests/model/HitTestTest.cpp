@@ -1,7 +1,7 @@
 // Mouse handling and the selection queries the menu commands rely on.
 #include <gtest/gtest.h>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 namespace {

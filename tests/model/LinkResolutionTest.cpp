@@ -1,7 +1,7 @@
 // Link resolution: one-sided links in both directions and links to unknown names.
 #include <gtest/gtest.h>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 namespace {

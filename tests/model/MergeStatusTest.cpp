@@ -6,8 +6,8 @@
 #include <string>
 
 #include "MemoryReport.h"
-#include "MergeStatus.h"
-#include "TextFields.h"
+#include "model/MergeStatus.h"
+#include "model/TextFields.h"
 
 namespace topo {
 namespace {

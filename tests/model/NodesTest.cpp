@@ -5,7 +5,7 @@
 #include <string>
 #include <type_traits>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo {
 namespace {

@@ -2,8 +2,8 @@
 // password prompt, from the selected box's status.
 #include <gtest/gtest.h>
 
-#include "Nodes.h"
-#include "ServerCommands.h"
+#include "model/Nodes.h"
+#include "model/ServerCommands.h"
 
 namespace topo {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "GridModel.h"
-#include "StatusAnswer.h"
+#include "model/StatusAnswer.h"
 
 namespace topo {
 namespace {

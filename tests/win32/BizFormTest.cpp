@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "FakeHost.h"
-#include "plugin/BizForm.h"
-#include "plugin/RiziZevEntry.h"
+#include "bridge/BizForm.h"
+#include "plugin/EntryPoints.h"
 #include "win32/CheckedCall.h"
 
 namespace topo::test {
 namespace {
 
+using bridge::TBizFormBase;
 using plugin::Module;
-using plugin::TBizFormBase;
 
 constexpr const char* kLayout = R"(form TestForm
 caption "test form"
@@ -42,7 +42,7 @@ std::string Format(const char* format, long a, long b = 0, long c = 0) {
 
 class TestForm : public TBizFormBase {
  public:
-  TestForm() : TBizFormBase(ui::ParseFormLayout(kLayout)) {}
+  TestForm() : TBizFormBase(ui::ParseFormLayout(kLayout), Module()) {}
   std::vector<std::string> calls;
   std::function<void()> afterAttach;
   int attached = 0;
@@ -291,7 +291,7 @@ TEST_F(BizFormTest, FailingGetServiceDuringAttachReachesTheCallerAndIsRetried) {
 }
 
 TEST_F(BizFormTest, GuardedEntryReportsAMissingLayoutAndCreatesNothing) {
-  Attach();  // the application window
+  Attach();                 // the application window
   FakeMemConfig memConfig;  // what the topology window reads when it attaches
   host.Offer(L"MemConfig", &memConfig);
   Module().Init("topo_testres_nolayout.dll");
@@ -304,7 +304,9 @@ TEST_F(BizFormTest, GuardedEntryReportsAMissingLayoutAndCreatesNothing) {
   Module().Uninit();
   Module().Init("topo_testres.dll");
   HWND made = plugin::GuardedEntry(Module(), 3101, frame.Handle(), notify.Handle(), &host, 0);
-  ASSERT_NE(made, nullptr) << (errors.size() > 1 ? std::string(errors[1].text.begin(), errors[1].text.end()) : "");
+  ASSERT_NE(made, nullptr) << (errors.size() > 1
+                                   ? std::string(errors[1].text.begin(), errors[1].text.end())
+                                   : "");
   EXPECT_EQ(Module().TopologyWindow()->Handle(), made);
   DestroyWindow(made);
   EXPECT_EQ(Module().TopologyWindow(), nullptr) << "the destroyed window is still offered";

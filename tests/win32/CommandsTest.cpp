@@ -15,13 +15,13 @@
 #include "FakeExchange.h"
 #include "MenuItems.h"
 #include "MessageBoxCloser.h"
-#include "plugin/ResourceLookup.h"
-#include "plugin/RiziZevEntry.h"
+#include "bridge/ResourceLookup.h"
+#include "plugin/EntryPoints.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
 #include "win32/UnpackerReportReader.h"
-#include "window/Main.h"
+#include "window/MainForm.h"
 #include "window/PasswordQuery.h"
 
 namespace topo::test {
@@ -191,7 +191,7 @@ class CommandsTest : public testing::Test, protected FakeExchangeServices {
   TMainForm& Open(const std::vector<Node>& nodes = {}) {
     unpacker.table.fields = {L"ar", L"ar_active", L"parent_ar", L"sub_ar", L"sub_as", L"as_active"};
     unpacker.table.rows.clear();
-    TMainForm* form = plugin::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>());
+    TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
     forms.push_back(form);
     form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame);
     form->Show();
@@ -422,16 +422,16 @@ TEST_F(CommandsTest, PasswordDialogLaysOutInDialogUnitsAndAnswersItsKeys) {
       Type(d, c.typed, c.key);
     });
     win32::SecretText value("old");
-    const bool result =
-        window::PasswordQuery(win32::Cp936FromWide(L"请输入"),
-                              win32::Cp936FromWide(L"N 的启动密码:"), value, hostWindow.Handle());
+    const bool result = window::PasswordQuery(win32::Cp936FromWide(L"请输入"),
+                                              win32::Cp936FromWide(L"N 的启动密码:"), value,
+                                              hostWindow.Handle(), Module().ResourceSource());
     EXPECT_EQ(c.result, result);
     EXPECT_EQ(c.value, std::string(value.View()));
     EXPECT_EQ(1, driver.Count());
     EXPECT_EQ(L"请输入", caption);
     EXPECT_EQ(L"N 的启动密码:", label);
-    EXPECT_EQ(plugin::LoadPluginString(plugin::kStrOk), ok);
-    EXPECT_EQ(plugin::LoadPluginString(plugin::kStrCancel), cancel);
+    EXPECT_EQ(bridge::LoadPluginString(Module().ResourceSource(), bridge::kStrOk), ok);
+    EXPECT_EQ(bridge::LoadPluginString(Module().ResourceSource(), bridge::kStrCancel), cancel);
     EXPECT_EQ(16, limit);
     EXPECT_EQ(IDOK, defId);
     EXPECT_EQ(expected.client.cx, client.right);
@@ -473,7 +473,7 @@ TEST_F(CommandsTest, StatusWritesTheClickedNodeAndShowsItsRunningInstances) {
     temp.keys.clear();
     std::wstring caption;
     std::vector<std::wstring> listed;
-    status::TFormStatus& dialog = f.StatusDialog();
+    query::TFormStatus& dialog = f.StatusDialog();
     WhenShown reader([&dialog](HWND w) { return w == dialog.Handle(); },
                      [&](HWND w) {
                        caption.resize(64);

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "ui/ExceptionBoundary.h"
 #include "ui/Form.h"
-#include "ui/Guard.h"
 
 namespace topo::test {
 namespace {

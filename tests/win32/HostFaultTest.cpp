@@ -18,12 +18,12 @@
 
 #include "FakeExchange.h"
 #include "MessageBoxCloser.h"
-#include "plugin/RiziZevEntry.h"
-#include "status/StatusFunctions.h"
-#include "status/StatusQuery.h"
-#include "ui/Guard.h"
+#include "plugin/EntryPoints.h"
+#include "query/QueryExchange.h"
+#include "query/QueryFunctions.h"
+#include "ui/ExceptionBoundary.h"
 #include "win32/BStr.h"
-#include "window/Main.h"
+#include "window/MainForm.h"
 
 namespace topo::test {
 namespace {
@@ -53,7 +53,7 @@ std::string Describe(const Seen& s) {
   return out.str();
 }
 
-class SilentView : public status::TStatusView {
+class SilentView : public query::TStatusView {
  public:
   void SetColCount(int) override {}
   void SetRowCount(int) override {}
@@ -238,7 +238,7 @@ class HostFaultTest : public testing::Test {
       rig.unpacker.table.rows[0].push_back(S(L"late"));
       SilentView view;
       ui::RunGuarded(
-          [&] { status::ExecuteStatusQuery(f, "0", status::StatusFunctionItems().at(0), view); },
+          [&] { query::ExecuteStatusQuery(f, "0", query::StatusFunctionItems().at(0), view); },
           made);
       seen.statusMessages = view.messages;
 

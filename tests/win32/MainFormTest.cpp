@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "FakeExchange.h"
-#include "plugin/RiziZevEntry.h"
+#include "plugin/EntryPoints.h"
 #include "win32/BStr.h"
-#include "window/Main.h"
+#include "window/MainForm.h"
 
 namespace topo::test {
 namespace {
@@ -72,7 +72,7 @@ class MainFormTest : public testing::Test, protected FakeExchangeServices {
     return value;
   }
   TMainForm& Open() {
-    TMainForm* form = plugin::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>());
+    TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
     forms.push_back(form);
     form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame);
     form->Show();
@@ -166,7 +166,7 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
 TEST_F(MainFormTest, AWindowThatFailedToAttachLeavesTheSettingsAlone) {
   Store(personal, L"TimerInterval", 30);
   frame.Withdraw(L"MemConfig");
-  TMainForm* form = plugin::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>());
+  TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
   EXPECT_THROW(form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame), std::exception);
   DestroyWindow(form->Handle());
   win32::Variant kept = Stored(personal, L"TimerInterval");

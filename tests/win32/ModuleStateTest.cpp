@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/RiziZevEntry.h"
+#include "plugin/EntryPoints.h"
 
 namespace topo::test {
 namespace {

@@ -8,14 +8,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "plugin/ResourceLookup.h"
+#include "bridge/ResourceLookup.h"
 #include "ui/FormLayout.h"
 
 namespace topo::test {
 namespace {
 
-using plugin::LoadLayoutText;
-using plugin::LoadPluginString;
+using bridge::LoadLayoutText;
+using bridge::LoadPluginString;
 
 class DataModule {
  public:
@@ -77,9 +77,9 @@ TEST_F(ResourcesTest, TheThreeLayoutsParse) {
     size_t controls;
   };
   const Expected all[] = {
-      {plugin::kBizFormBaseLayout, L"BizFormBase", 235, 188, 459, 310, false, 0},
-      {plugin::kMainFormLayout, L"\x62D3\x6251\x56FE", 221, 154, 786, 480, true, 16},
-      {plugin::kFormStatusLayout, L"\x72B6\x6001", 240, 229, 689, 268, true, 5},
+      {bridge::kBizFormBaseLayout, L"BizFormBase", 235, 188, 459, 310, false, 0},
+      {bridge::kMainFormLayout, L"\x62D3\x6251\x56FE", 221, 154, 786, 480, true, 16},
+      {bridge::kFormStatusLayout, L"\x72B6\x6001", 240, 229, 689, 268, true, 5},
   };
   for (const Expected& e : all) {
     ui::FormLayout layout = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), e.resource));
@@ -93,7 +93,7 @@ TEST_F(ResourcesTest, TheThreeLayoutsParse) {
     EXPECT_EQ(layout.fontHeight, -11);
     EXPECT_EQ(layout.controls.size(), e.controls);
   }
-  ui::FormLayout main = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), plugin::kMainFormLayout));
+  ui::FormLayout main = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), bridge::kMainFormLayout));
   const ui::ControlLayout* ud = main.Find(L"udWidth");
   ASSERT_NE(ud, nullptr);
   EXPECT_EQ(ud->Text(L"buddy"), L"edWidth");

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "FakeExchange.h"
-#include "plugin/BizForm.h"
-#include "status/StatusFunctions.h"
-#include "status/StatusQuery.h"
+#include "bridge/BizForm.h"
+#include "query/QueryExchange.h"
+#include "query/QueryFunctions.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
@@ -25,7 +25,7 @@ using Grid = std::vector<std::vector<std::string>>;  // [row][column]
 
 // A view that keeps what a grid control would show: counts and cells, where a
 // cell outside the counts is a fault, as it would be lost in a real grid.
-class RecordingView : public status::TStatusView {
+class RecordingView : public query::TStatusView {
  public:
   void SetColCount(int count) override {
     for (auto& row : grid) row.resize(static_cast<size_t>(count));
@@ -72,7 +72,7 @@ class StatusQueryTest : public testing::Test {
   }
   void Execute(const std::string& instance = "0", size_t item = 0) {
     log.calls.clear();
-    status::ExecuteStatusQuery(*host.form, instance, status::StatusFunctionItems().at(item), view);
+    query::ExecuteStatusQuery(*host.form, instance, query::StatusFunctionItems().at(item), view);
   }
 
   FakeExchangeHost host;

@@ -12,9 +12,9 @@
 
 #include "FakeExchange.h"
 #include "MessageBoxCloser.h"
-#include "plugin/ResourceLookup.h"
-#include "status/Status.h"
-#include "status/StatusFunctions.h"
+#include "bridge/ResourceLookup.h"
+#include "query/QueryDialog.h"
+#include "query/QueryFunctions.h"
 #include "ui/StringGrid.h"
 #include "win32/Cp936.h"
 
@@ -39,8 +39,8 @@ class FormStatusTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(nullptr, dll.module) << "topo.dll not found";
-    dialog = std::make_unique<status::TFormStatus>(
-        ui::ParseFormLayout(plugin::LoadLayoutText(dll.module, plugin::kFormStatusLayout)));
+    dialog = std::make_unique<query::TFormStatus>(
+        ui::ParseFormLayout(bridge::LoadLayoutText(dll.module, bridge::kFormStatusLayout)));
     dialog->HostForm = host.form.get();
   }
   HWND C(const wchar_t* name) const { return dialog->Control(name); }
@@ -67,7 +67,7 @@ class FormStatusTest : public testing::Test {
 
   FakeExchangeHost host;
   DataModule dll;
-  std::unique_ptr<status::TFormStatus> dialog;  // goes before the host it borrows
+  std::unique_ptr<query::TFormStatus> dialog;  // goes before the host it borrows
 };
 
 TEST_F(FormStatusTest, WindowControlsAndFunctionItemsAsLaidOut) {
@@ -153,7 +153,7 @@ TEST_F(FormStatusTest, WindowControlsAndFunctionItemsAsLaidOut) {
     const std::string bytes = win32::Cp936FromWide(item);
     EXPECT_EQ(win32::Cp936FromWide(expected[i]), bytes) << "item " << i + 1;
     EXPECT_EQ(std::wcstol(std::wstring(expected[i], 5).c_str(), nullptr, 10),
-              status::FunctionNumberOf(bytes))
+              query::FunctionNumberOf(bytes))
         << "item " << i + 1;
   }
 }

@@ -3,7 +3,7 @@
 // the host is undefined behaviour and ends the host, so each body is guarded.
 #include <windows.h>
 
-#include "plugin/RiziZevEntry.h"
+#include "plugin/EntryPoints.h"
 #include "win32/ComPtr.h"
 
 using topo::plugin::Module;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Nodes.h"
+#include "model/Nodes.h"
 
 namespace topo::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "StatusAnswer.h"
+#include "model/StatusAnswer.h"
 
 namespace topo::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ReportReader.h"
+#include "model/ReportReader.h"
 
 namespace topo {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Canvas.h"
+#include "model/Canvas.h"
 
 namespace topo::test {
 

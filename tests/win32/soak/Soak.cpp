@@ -17,9 +17,9 @@
 #include "MessageBoxCloser.h"
 #include "Packet.h"
 #include "Services.h"
-#include "plugin/RiziZevEntry.h"
+#include "plugin/EntryPoints.h"
 #include "win32/GdiHandles.h"
-#include "window/Main.h"
+#include "window/MainForm.h"
 
 namespace topo::soak {
 
@@ -208,7 +208,8 @@ Figures Run(int ticks, int warmUp) {
     auto config = arhost::MemConfig::Create(std::wstring(temp) + L"topo-soak-none\\");
     services->Register(L"MemConfig", ComPtr<IUnknown>::Borrow(config.Get()));
     HostWindow host;
-    auto* form = plugin::TBizFormBase::GiveToWindow(std::make_unique<window::TMainForm>());
+    auto* form =
+        bridge::TBizFormBase::GiveToWindow(std::make_unique<window::TMainForm>(plugin::Module()));
     form->AttachToHost(3101, host.handle, nullptr, frame.Get());
     form->Show();
     Pump();

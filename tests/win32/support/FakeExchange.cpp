@@ -2,6 +2,7 @@
 // compares a whole conversation with one expected table.
 #include "FakeExchange.h"
 
+#include "plugin/ModuleState.h"
 #include "win32/BStr.h"
 #include "win32/Cp936.h"
 
@@ -216,8 +217,8 @@ FakeClassRegistration::~FakeClassRegistration() {
 }
 
 FakeExchangeHost::FakeExchangeHost()
-    : form(std::make_unique<plugin::TBizFormBase>(
-          ui::ParseFormLayout("form ExchangeHost\nclient 100 50\n"))) {
+    : form(std::make_unique<bridge::TBizFormBase>(
+          ui::ParseFormLayout("form ExchangeHost\nclient 100 50\n"), plugin::Module())) {
   frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
   frame.Offer(L"TempData", &tempData);
   Reattach();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FakeHost.h"
-#include "plugin/BizForm.h"
+#include "bridge/BizForm.h"
 #include "win32/Variant.h"
 
 namespace topo::test {
@@ -156,7 +156,7 @@ struct FakeExchangeHost : FakeExchangeServices {
   FakeDataContainer tempData;
   FakeAppFrame frame;
   // Declared after the fakes: it goes first and gives their references back.
-  std::unique_ptr<plugin::TBizFormBase> form;
+  std::unique_ptr<bridge::TBizFormBase> form;
 };
 
 }  // namespace topo::test

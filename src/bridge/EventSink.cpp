@@ -1,10 +1,10 @@
 // The 13 entry points of the ARCom event sink.
-#include "plugin/EventSink.h"
+#include "bridge/EventSink.h"
 
-#include "plugin/BizForm.h"
-#include "plugin/RiziZevEntry.h"
+#include "bridge/BizForm.h"
+#include "ui/ExceptionBoundary.h"
 
-namespace topo::plugin {
+namespace topo::bridge {
 namespace {
 
 // Keeps an interface carried by a VARIANT argument alive during an event call.
@@ -16,7 +16,7 @@ win32::ComPtr<IUnknown> HoldVariant(const VARIANT& v) {
 template <class Body>
 HRESULT Deliver(void* self, Body body) {
   TBizFormBase* owner = TEventSink::FromInterface(self)->Owner;
-  RunGuarded([&] { body(*owner); }, owner->Handle());
+  ui::RunGuarded([&] { body(*owner); }, owner->Handle());
   return S_OK;
 }
 
@@ -93,4 +93,4 @@ void TEventSink::Fill(TBizFormBase* owner) {
   Owner = owner;
 }
 
-}  // namespace topo::plugin
+}  // namespace topo::bridge

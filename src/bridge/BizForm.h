@@ -2,7 +2,7 @@
 // On top of the generic form (ui/Form.h) it is the host bridge: it turns the
 // top-level window into a child of the host's window, gives lazy, cached
 // access to the host's services, receives ARCom events through an event sink
-// embedded in the window object (plugin/EventSink.h), and carries out the
+// embedded in the window object (bridge/EventSink.h), and carries out the
 // close steps a host expects (sink removed, child style dropped, host told),
 // which a plain Win32 child window would get wrong or not do at all.
 #pragma once
@@ -13,11 +13,12 @@
 #include <memory>
 
 #include "abi/HostInterfaces.h"
-#include "plugin/EventSink.h"
+#include "bridge/EventSink.h"
+#include "bridge/ModuleServices.h"
 #include "ui/Form.h"
 #include "win32/ComPtr.h"
 
-namespace topo::plugin {
+namespace topo::bridge {
 
 using TOnSendingEvent = std::function<void(LONG lPacketID, LONG lTotal, LONG lProgress)>;
 using TOnReceivingEvent = std::function<void(LONG lPacketID, LONG lTotal, LONG lProgress)>;
@@ -33,8 +34,9 @@ using TOnTFtpAccessEvent =
 
 class TBizFormBase : public ui::Form {
  public:
-  // Creates the window, hidden and top-level, from a layout.
-  explicit TBizFormBase(const ui::FormLayout& layout);
+  // Creates the window, hidden and top-level, from a layout. The module's
+  // services must outlive the window.
+  TBizFormBase(const ui::FormLayout& layout, ModuleServices& services);
   ~TBizFormBase() override;
 
   void AttachToHost(LONG FunctionNo, HWND ParentWindow, HWND NotifyWindow, host::IAppFrame* Host);
@@ -52,6 +54,7 @@ class TBizFormBase : public ui::Form {
   HWND NotifyWindow() const { return notifyWindow_; }
   LONG FunctionNo() const { return functionNo_; }
   host::IAppFrame* AppFrame() const { return appFrame_.Get(); }
+  ModuleServices& Services() const { return services_; }
 
   // The nine event slots.
   TOnSendingEvent OnSending;
@@ -84,6 +87,7 @@ class TBizFormBase : public ui::Form {
  private:
   void ReleaseServices();
 
+  ModuleServices& services_;
   bool closing_ = false;
 
   // Host fields in their declared order.
@@ -106,4 +110,4 @@ class TBizFormBase : public ui::Form {
   TEventSink EventSink{};
 };
 
-}  // namespace topo::plugin
+}  // namespace topo::bridge

@@ -1,23 +1,24 @@
-// The module state behind the four exports: the BizInit count, the resource
-// module, the window BizEntry made last, and the application window that owns
-// the plug-in's message boxes. One copy per loaded module; the exports in
-// dll/Exports.cpp are thin guarded wrappers around the functions here.
+// The module state behind the four exports (the unit once called RiziZevEntry):
+// the BizInit count, the resource module, the window BizEntry made last, and
+// the application window that owns the plug-in's message boxes. One copy per
+// loaded module; it is the services every window of the module is given.
 #pragma once
 
-#include <unknwn.h>
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "bridge/ModuleServices.h"
+
+namespace topo::bridge {
+class TBizFormBase;
+}
+
 namespace topo::plugin {
 
-class TBizFormBase;
-
-inline constexpr int kTopologyFunction = 3101;
-
-class TModuleState {
+class TModuleState final : public bridge::ModuleServices {
  public:
   // How the resource file is loaded and released; replaceable so tests can
   // count loads and releases.
@@ -37,23 +38,23 @@ class TModuleState {
   LONG InitCount() const { return initCount_; }
   HMODULE ResourceModule() const { return resourceModule_; }
   // Where layouts and strings are looked up.
-  HMODULE ResourceSource() const { return redirected_ ? resourceModule_ : self_; }
+  HMODULE ResourceSource() const override { return redirected_ ? resourceModule_ : self_; }
   // The module this code lives in (topo.dll, or a test executable).
-  HMODULE Self() const { return self_; }
+  HMODULE Self() const override { return self_; }
 
   // The window the last creating BizEntry call made. The reference outlives
   // the window; TopologyWindow() is null once the window is destroyed.
-  void SetTopologyWindow(TBizFormBase* window);
-  TBizFormBase* TopologyWindow() const;
+  void SetTopologyWindow(bridge::TBizFormBase* window);
+  bridge::TBizFormBase* TopologyWindow() const;
 
   // The process's application window: set once, by the first attach.
-  HWND ApplicationWindow() const { return applicationWindow_; }
-  void AdoptApplicationWindow(HWND topLevel);
+  HWND ApplicationWindow() const override { return applicationWindow_; }
+  void AdoptApplicationWindow(HWND topLevel) override;
 
   // Shows text in a plain message box owned by the application window (or by
   // fallbackOwner while there is none yet).
-  void ShowError(const std::wstring& text, HWND fallbackOwner = nullptr) const;
-  void ShowError(const char* cp936Text, HWND fallbackOwner = nullptr) const;
+  void ShowError(const std::wstring& text, HWND fallbackOwner = nullptr) const override;
+  using ModuleServices::ShowError;
 
   // For tests: replace the loader or the error display; returns the old one.
   Loader SetLoader(Loader loader);
@@ -67,7 +68,7 @@ class TModuleState {
   LONG initCount_ = 0;
   HMODULE resourceModule_ = nullptr;
   bool redirected_ = false;
-  TBizFormBase* topologyWindow_ = nullptr;
+  bridge::TBizFormBase* topologyWindow_ = nullptr;
   std::weak_ptr<void> topologyWindowAlive_;
   HWND applicationWindow_ = nullptr;
   Loader loader_;
@@ -76,24 +77,5 @@ class TModuleState {
 
 // The one module state of this module.
 TModuleState& Module();
-
-// Creates the window that BizEntry(3101) embeds. Throws on failure.
-std::unique_ptr<TBizFormBase> CreateTopologyWindow();
-
-// BizEntry without the exception guard: lets failures out as exceptions.
-HWND EntryUnguarded(TModuleState& module, int functionNo, HWND parentWindow, HWND notifyWindow,
-                    IUnknown* host, int showExisting);
-
-// BizEntry's body with the boundary guard: any exception is shown to the
-// operator and gives 0.
-HWND GuardedEntry(TModuleState& module, int functionNo, HWND parentWindow, HWND notifyWindow,
-                  IUnknown* host, int showExisting) noexcept;
-
-// Runs body; an exception that escapes it is shown to the operator instead of
-// crossing the boundary. Returns false when that happened.
-bool RunGuarded(const std::function<void()>& body, HWND fallbackOwner = nullptr) noexcept;
-
-// The identification the host asks for: "Delphi" with its zero, 327680, 393234.
-void GetDevInfo(char* buffer, int* info1, int* info2) noexcept;
 
 }  // namespace topo::plugin

@@ -1,4 +1,5 @@
-// Every lookup of the plug-in's own layouts and strings goes through here, so
+// Every lookup of the plug-in's own layouts and strings goes through here, in
+// the module the window's services name (ModuleServices::ResourceSource), so
 // that a resource file given to BizInit replaces them all at once. The sounds
 // are not looked up here: they always come from the plug-in file itself.
 #pragma once
@@ -9,7 +10,7 @@
 
 #include "ui/FormLayout.h"
 
-namespace topo::plugin {
+namespace topo::bridge {
 
 // Type of the custom resources that hold window layouts (text, see FormLayout.h).
 inline constexpr const wchar_t* kLayoutResourceType = L"LAYOUT";
@@ -26,22 +27,16 @@ inline constexpr UINT kStrPleaseEnter = 65522;
 inline constexpr UINT kStrStartupPassword = 65523;
 inline constexpr UINT kStrPrompt = 65524;
 
-// The module that answers lookups: the resource module while one is loaded,
-// else the plug-in's own module.
-HMODULE ResourceSource();
-
 // The raw bytes of a window layout. A source that lacks it is an error (no
 // second lookup in the plug-in file): throws std::runtime_error naming it.
-std::string LoadLayoutText(const wchar_t* name);
 std::string LoadLayoutText(HMODULE source, const wchar_t* name);
 
 // A window layout parsed; its errors name the layout and the line.
-ui::FormLayout LoadFormLayout(const wchar_t* name);
+ui::FormLayout LoadFormLayout(HMODULE source, const wchar_t* name);
 
 // A string of the table, empty when missing.
-std::wstring LoadPluginString(UINT id);
 std::wstring LoadPluginString(HMODULE source, UINT id);
 // The same as code page 936 bytes, the plug-in's own text type.
-std::string LoadPluginStringCp936(UINT id);
+std::string LoadPluginStringCp936(HMODULE source, UINT id);
 
-}  // namespace topo::plugin
+}  // namespace topo::bridge

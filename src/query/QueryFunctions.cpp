@@ -1,10 +1,10 @@
 // The function items, written as code page 936 bytes so that no compiler or
 // editor setting can change them; each line's comment shows the text.
-#include "status/StatusFunctions.h"
+#include "query/QueryFunctions.h"
 
-#include "TextFields.h"
+#include "model/TextFields.h"
 
-namespace topo::status {
+namespace topo::query {
 
 const std::array<const char*, kStatusFunctionCount>& StatusFunctionItems() {
   static constexpr std::array<const char*, kStatusFunctionCount> kItems = {
@@ -115,4 +115,4 @@ LONG DecimalOrZero(std::string_view text) { return ParseInt32(text).value_or(0);
 
 LONG FunctionNumberOf(std::string_view item) { return DecimalOrZero(item.substr(0, 5)); }
 
-}  // namespace topo::status
+}  // namespace topo::query

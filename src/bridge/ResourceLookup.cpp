@@ -1,14 +1,11 @@
 // Resource lookups that honour the redirection to the resource module.
-#include "plugin/ResourceLookup.h"
+#include "bridge/ResourceLookup.h"
 
 #include <stdexcept>
 
-#include "plugin/RiziZevEntry.h"
 #include "win32/Cp936.h"
 
-namespace topo::plugin {
-
-HMODULE ResourceSource() { return Module().ResourceSource(); }
+namespace topo::bridge {
 
 std::string LoadLayoutText(HMODULE source, const wchar_t* name) {
   HRSRC found = FindResourceW(source, name, kLayoutResourceType);
@@ -21,10 +18,8 @@ std::string LoadLayoutText(HMODULE source, const wchar_t* name) {
   return std::string(static_cast<const char*>(bytes), SizeofResource(source, found));
 }
 
-std::string LoadLayoutText(const wchar_t* name) { return LoadLayoutText(ResourceSource(), name); }
-
-ui::FormLayout LoadFormLayout(const wchar_t* name) {
-  return ui::ParseFormLayout(LoadLayoutText(name),
+ui::FormLayout LoadFormLayout(HMODULE source, const wchar_t* name) {
+  return ui::ParseFormLayout(LoadLayoutText(source, name),
                              "window layout " + win32::Cp936FromWide(std::wstring(name)));
 }
 
@@ -37,8 +32,8 @@ std::wstring LoadPluginString(HMODULE source, UINT id) {
   return std::wstring(text, static_cast<size_t>(n));
 }
 
-std::wstring LoadPluginString(UINT id) { return LoadPluginString(ResourceSource(), id); }
+std::string LoadPluginStringCp936(HMODULE source, UINT id) {
+  return win32::Cp936FromWide(LoadPluginString(source, id));
+}
 
-std::string LoadPluginStringCp936(UINT id) { return win32::Cp936FromWide(LoadPluginString(id)); }
-
-}  // namespace topo::plugin
+}  // namespace topo::bridge

@@ -8,11 +8,11 @@
 
 #include <string>
 
-#include "StatusAnswer.h"
 #include "abi/HostInterfaces.h"
-#include "plugin/BizForm.h"
+#include "bridge/BizForm.h"
+#include "model/StatusAnswer.h"
 
-namespace topo::status {
+namespace topo::query {
 
 inline constexpr LONG kSendTimeout = 2000;
 inline constexpr LONG kAnswerTimeout = 5000;
@@ -42,7 +42,7 @@ class TStatusView : public StatusGrid {
 // error number gives "返回错误", the number, a carriage return and the
 // answer's "error_info" as a message. Any failure from the name on ends the
 // query silently, leaving the cells written until then.
-void ExecuteStatusQuery(plugin::TBizFormBase& host, const std::string& instanceText,
+void ExecuteStatusQuery(bridge::TBizFormBase& host, const std::string& instanceText,
                         const std::string& functionItem, TStatusView& view);
 
-}  // namespace topo::status
+}  // namespace topo::query

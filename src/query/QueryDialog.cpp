@@ -1,15 +1,15 @@
 // The status dialog's window: controls from its layout, the function items,
 // and the handlers. The query itself is in StatusQuery.cpp.
-#include "status/Status.h"
+#include "query/QueryDialog.h"
 
 #include <stdexcept>
 
-#include "plugin/ResourceLookup.h"
-#include "status/StatusFunctions.h"
+#include "bridge/ResourceLookup.h"
+#include "query/QueryFunctions.h"
 #include "ui/StringGrid.h"
 #include "win32/Cp936.h"
 
-namespace topo::status {
+namespace topo::query {
 namespace {
 
 // "请先选择编号！" and "请先选择功能！" in code page 936.
@@ -28,7 +28,8 @@ std::wstring ItemText(HWND list, LRESULT index) {
 
 }  // namespace
 
-TFormStatus::TFormStatus() : TFormStatus(plugin::LoadFormLayout(plugin::kFormStatusLayout)) {}
+TFormStatus::TFormStatus(HMODULE resourceSource)
+    : TFormStatus(bridge::LoadFormLayout(resourceSource, bridge::kFormStatusLayout)) {}
 
 TFormStatus::TFormStatus(const ui::FormLayout& layout)
     : Form(layout),
@@ -98,4 +99,4 @@ void TFormStatus::SetCell(int col, int row, const std::string& text) {
   Grid().SetCell(col, row, win32::WideFromCp936(text));
 }
 
-}  // namespace topo::status
+}  // namespace topo::query

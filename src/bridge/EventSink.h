@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <type_traits>
 
-namespace topo::plugin {
+namespace topo::bridge {
 
 class TBizFormBase;
 
@@ -39,4 +39,4 @@ static_assert(offsetof(TEventSink, Table) == 0, "the entry table comes first");
 static_assert(offsetof(TEventSink, Interface) == 13 * sizeof(void*),
               "the interface pointer follows the 13 entries directly");
 
-}  // namespace topo::plugin
+}  // namespace topo::bridge

@@ -1,5 +1,5 @@
 // The toolkit's exception boundary and its replaceable reporter.
-#include "ui/Guard.h"
+#include "ui/ExceptionBoundary.h"
 
 #include <exception>
 #include <utility>

@@ -1,11 +1,11 @@
-// Module state and the bodies of the four exports.
-#include "plugin/RiziZevEntry.h"
+// The module state and the services it gives the windows.
+#include "plugin/ModuleState.h"
 
 #include <cstring>
 #include <exception>
 
-#include "plugin/BizForm.h"
-#include "ui/Guard.h"
+#include "bridge/BizForm.h"
+#include "ui/ExceptionBoundary.h"
 #include "win32/ComPtr.h"
 #include "win32/Cp936.h"
 #include "win32/ThisModule.h"
@@ -64,12 +64,12 @@ void TModuleState::Uninit() {
   }
 }
 
-void TModuleState::SetTopologyWindow(TBizFormBase* window) {
+void TModuleState::SetTopologyWindow(bridge::TBizFormBase* window) {
   topologyWindow_ = window;
   topologyWindowAlive_ = window ? window->Liveness() : std::weak_ptr<void>();
 }
 
-TBizFormBase* TModuleState::TopologyWindow() const {
+bridge::TBizFormBase* TModuleState::TopologyWindow() const {
   return topologyWindowAlive_.expired() ? nullptr : topologyWindow_;
 }
 
@@ -81,10 +81,6 @@ void TModuleState::ShowError(const std::wstring& text, HWND fallbackOwner) const
   HWND owner = applicationWindow_ && IsWindow(applicationWindow_) ? applicationWindow_
                                                                   : TopLevelAncestor(fallbackOwner);
   errorDisplay_(owner, text);
-}
-
-void TModuleState::ShowError(const char* cp936Text, HWND fallbackOwner) const {
-  ShowError(win32::WideFromCp936(cp936Text ? cp936Text : ""), fallbackOwner);
 }
 
 TModuleState::Loader TModuleState::SetLoader(Loader loader) {
@@ -109,60 +105,6 @@ void TModuleState::ResetForTest() {
 TModuleState& Module() {
   static TModuleState state;
   return state;
-}
-
-HWND EntryUnguarded(TModuleState& module, int functionNo, HWND parentWindow, HWND notifyWindow,
-                    IUnknown* host, int showExisting) {
-  if (functionNo != kTopologyFunction) return nullptr;
-  if (showExisting) {
-    // The remembered window may have closed; then there is nothing to show.
-    if (TBizFormBase* window = module.TopologyWindow()) window->Show();
-    return nullptr;
-  }
-  TBizFormBase* window = TBizFormBase::GiveToWindow(CreateTopologyWindow());
-  module.SetTopologyWindow(window);
-  HWND handle = window->Handle();
-  try {
-    // The host passes its frame as IAppFrame; the export's type is only the ABI.
-    window->AttachToHost(functionNo, parentWindow, notifyWindow,
-                         static_cast<host::IAppFrame*>(static_cast<IUnknown*>(host)));
-  } catch (...) {
-    // The host gets 0 and so could never close a half-attached window itself.
-    DestroyWindow(handle);
-    throw;
-  }
-  return handle;
-}
-
-bool RunGuarded(const std::function<void()>& body, HWND fallbackOwner) noexcept {
-  // Making the module state installs its reporter, so the failure reaches the
-  // operator the plug-in's way even when nothing else has made it yet.
-  return ui::RunGuarded(
-      [&] {
-        Module();
-        body();
-      },
-      fallbackOwner);
-}
-
-HWND GuardedEntry(TModuleState& module, int functionNo, HWND parentWindow, HWND notifyWindow,
-                  IUnknown* host, int showExisting) noexcept {
-  HWND result = nullptr;
-  if (!RunGuarded(
-          [&] {
-            result =
-                EntryUnguarded(module, functionNo, parentWindow, notifyWindow, host, showExisting);
-          },
-          parentWindow))
-    return nullptr;
-  return result;
-}
-
-void GetDevInfo(char* buffer, int* info1, int* info2) noexcept {
-  static const char kName[] = "Delphi";  // 6 characters and the zero: 7 bytes
-  if (buffer) std::memcpy(buffer, kName, sizeof kName);
-  if (info1) *info1 = (5 << 16) | 0;
-  if (info2) *info2 = (6 << 16) | 18;
 }
 
 }  // namespace topo::plugin

@@ -1,6 +1,6 @@
 // The topology window's lifecycle, settings, painting, mouse glue, refresh
 // cycle and alarms.
-#include "window/Main.h"
+#include "window/MainForm.h"
 
 #include <commctrl.h>
 #include <mmsystem.h>
@@ -9,8 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "plugin/ResourceLookup.h"
-#include "plugin/RiziZevEntry.h"
+#include "bridge/ResourceLookup.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
@@ -81,8 +80,9 @@ class BackBuffer {
 
 }  // namespace
 
-TMainForm::TMainForm()
-    : TBizFormBase(plugin::LoadFormLayout(plugin::kMainFormLayout)),
+TMainForm::TMainForm(bridge::ModuleServices& module)
+    : TBizFormBase(bridge::LoadFormLayout(module.ResourceSource(), bridge::kMainFormLayout),
+                   module),
       Model_(std::make_unique<TARNodeList>()),
       random_(static_cast<std::mt19937::result_type>(
           std::chrono::steady_clock::now().time_since_epoch().count())),
@@ -124,7 +124,7 @@ void TMainForm::AfterAttach() {
     Model_->LoadFromFile(DatumPath_, win32::MsxmlDocument::Factory());
     Model_->ResolveLinks();
   } catch (const std::exception& e) {
-    plugin::Module().ShowError(e.what(), Handle());
+    Services().ShowError(e.what(), Handle());
   }
 
   ReadSetting(L"TimerInterval", L"udTimer", 5);
@@ -142,7 +142,7 @@ void TMainForm::AfterAttach() {
 
 const void* TMainForm::LoadSound(const char* name) const {
   // From this module itself: the sounds are not part of a resource file.
-  HMODULE self = plugin::Module().Self();
+  HMODULE self = Services().Self();
   HRSRC found = FindResourceA(self, name, MAKEINTRESOURCEA(10));
   if (!found) return nullptr;
   HGLOBAL loaded = LoadResource(self, found);
@@ -347,8 +347,9 @@ void TMainForm::FormDestroy() {
   }
 }
 
-status::TFormStatus& TMainForm::StatusDialog() {
-  if (!statusDialog_) statusDialog_ = std::make_unique<status::TFormStatus>();
+query::TFormStatus& TMainForm::StatusDialog() {
+  if (!statusDialog_)
+    statusDialog_ = std::make_unique<query::TFormStatus>(Services().ResourceSource());
   return *statusDialog_;
 }
 
@@ -410,11 +411,3 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace topo::window
-
-namespace topo::plugin {
-
-std::unique_ptr<TBizFormBase> CreateTopologyWindow() {
-  return std::make_unique<window::TMainForm>();
-}
-
-}  // namespace topo::plugin

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "Nodes.h"
-#include "plugin/BizForm.h"
-#include "status/Status.h"
+#include "bridge/BizForm.h"
+#include "model/Nodes.h"
+#include "query/QueryDialog.h"
 #include "win32/Secret.h"
 #include "window/StatusRefresh.h"
 
@@ -26,13 +26,14 @@ namespace topo::window {
 // (the keys the status command writes) with this registered message.
 inline constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
 
-class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private RefreshServices {
+class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private RefreshServices {
  public:
   static constexpr int kToolbarCount = 14;
   static constexpr UINT_PTR kTimerId = 1;
 
   // FormCreate: the window, its toolbar remembered, an empty model, timer off.
-  TMainForm();
+  // The module's services outlive the window.
+  explicit TMainForm(bridge::ModuleServices& module);
   ~TMainForm() override;
 
   // The refresh cycle.
@@ -82,7 +83,7 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   TRect CanvasRect() const;
   // This window's own status dialog, made at its first use (a resource file
   // without the dialog's layout then fails only the query, not the window).
-  status::TFormStatus& StatusDialog();
+  query::TFormStatus& StatusDialog();
 
  protected:
   void AfterAttach() override;
@@ -134,7 +135,7 @@ class TMainForm : public plugin::TBizFormBase, private PopupMenuHost, private Re
   // window then started from: written back only once the operator changed it.
   std::vector<std::pair<std::wstring, int>> unreadSettings_;
   const UINT openStatusQuery_;
-  std::unique_ptr<status::TFormStatus> statusDialog_;
+  std::unique_ptr<query::TFormStatus> statusDialog_;
 };
 
 }  // namespace topo::window

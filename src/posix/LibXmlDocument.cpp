@@ -2,7 +2,7 @@
 // through the file store, so the file on disk is replaced in one step or not
 // at all. Loading never expands user-defined entities into the texts it
 // returns, so a small hostile file cannot blow up into gigabytes of text.
-#include "LibXmlDocument.h"
+#include "posix/LibXmlDocument.h"
 
 #include <iconv.h>
 #include <libxml/parser.h>
@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "StdFileStore.h"
+#include "posix/StdFileStore.h"
 
 namespace topo {
 

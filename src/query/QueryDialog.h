@@ -9,22 +9,22 @@
 #include <string>
 #include <vector>
 
-#include "plugin/BizForm.h"
-#include "status/StatusQuery.h"
+#include "bridge/BizForm.h"
+#include "query/QueryExchange.h"
 #include "ui/Form.h"
 #include "ui/StringGrid.h"
 
-namespace topo::status {
+namespace topo::query {
 
 class TFormStatus : public ui::Form, private TStatusView {
  public:
-  // From the plug-in's TFORMSTATUS layout.
-  TFormStatus();
+  // From the TFORMSTATUS layout of the module that answers lookups.
+  explicit TFormStatus(HMODULE resourceSource);
   explicit TFormStatus(const ui::FormLayout& layout);
 
   // The window whose TempData, ARCom, packer and unpacker a query uses; the
   // status command sets it before each showing.
-  plugin::TBizFormBase* HostForm = nullptr;
+  bridge::TBizFormBase* HostForm = nullptr;
 
   // What the status command shows before it opens the dialog: the server's
   // name, and its active instance numbers as the items of cmbNo.
@@ -50,4 +50,4 @@ class TFormStatus : public ui::Form, private TStatusView {
   HWND lbSvr_, cmbNo_, cmbFunction_, btnExec_, sgResult_;
 };
 
-}  // namespace topo::status
+}  // namespace topo::query

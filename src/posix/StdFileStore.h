@@ -2,7 +2,7 @@
 // disk, then renamed over the target in one step.
 #pragma once
 
-#include "FileStore.h"
+#include "model/FileStore.h"
 
 namespace topo {
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <string_view>
 
-namespace topo::status {
+namespace topo::query {
 
 inline constexpr size_t kStatusFunctionCount = 42;
 
@@ -24,4 +24,4 @@ LONG DecimalOrZero(std::string_view text);
 // The function number of an item: its first five characters as a decimal number.
 LONG FunctionNumberOf(std::string_view item);
 
-}  // namespace topo::status
+}  // namespace topo::query

@@ -1,17 +1,17 @@
 // The host bridge: attaching to the host window, the host-service getters
 // and the close steps.
-#include "plugin/BizForm.h"
+#include "bridge/BizForm.h"
 
 #include <utility>
 
-#include "plugin/ResourceLookup.h"
-#include "plugin/RiziZevEntry.h"
+#include "bridge/ResourceLookup.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 
-namespace topo::plugin {
+namespace topo::bridge {
 
-TBizFormBase::TBizFormBase(const ui::FormLayout& layout) : ui::Form(layout) {
+TBizFormBase::TBizFormBase(const ui::FormLayout& layout, ModuleServices& services)
+    : ui::Form(layout), services_(services) {
   EventSink.Fill(this);
 }
 
@@ -39,7 +39,7 @@ void TBizFormBase::AttachToHost(LONG FunctionNo, HWND ParentWindow, HWND NotifyW
   if (ParentWindow) {
     HWND top = ParentWindow;
     for (HWND w = ParentWindow; w; w = GetParent(w)) top = w;
-    Module().AdoptApplicationWindow(top);
+    services_.AdoptApplicationWindow(top);
     // The child style first, then the parent: the order Win32 asks for.
     LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
     SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
@@ -136,4 +136,4 @@ void TBizFormBase::Close() {
   if (notifyWindow_) PostMessageA(notifyWindow_, WM_CLOSE, 0, 0);
 }
 
-}  // namespace topo::plugin
+}  // namespace topo::bridge

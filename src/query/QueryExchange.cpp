@@ -1,19 +1,19 @@
 // The status query's exchange. The request carries no fields at all: the
 // function number and the destination say everything, so the packer is only
 // opened and closed.
-#include "status/StatusQuery.h"
+#include "query/QueryExchange.h"
 
 #include <exception>
 #include <optional>
 
-#include "status/StatusFunctions.h"
+#include "query/QueryFunctions.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
 
-namespace topo::status {
+namespace topo::query {
 namespace {
 
 // "返回错误" in code page 936.
@@ -62,7 +62,7 @@ class UnpackerAnswer final : public StatusAnswer {
 };
 
 // Sends one query; returns the message of an error answer, or fills the grid.
-std::optional<std::string> QueryStatus(plugin::TBizFormBase& host, const TStatusTarget& target,
+std::optional<std::string> QueryStatus(bridge::TBizFormBase& host, const TStatusTarget& target,
                                        LONG functionNo, TStatusView& grid) {
   host::IARCom* arCom = host.GetARCom();
   if (!arCom) throw win32::EHostCallError("GetARCom", E_NOINTERFACE);
@@ -108,7 +108,7 @@ TClickedServer ReadClickedServer(host::IDataContainer* tempData) {
   return s;
 }
 
-void ExecuteStatusQuery(plugin::TBizFormBase& host, const std::string& instanceText,
+void ExecuteStatusQuery(bridge::TBizFormBase& host, const std::string& instanceText,
                         const std::string& functionItem, TStatusView& view) {
   TClickedServer server = ReadClickedServer(host.GetTempData());
   TStatusTarget target = StatusTarget(server, DecimalOrZero(instanceText));
@@ -122,4 +122,4 @@ void ExecuteStatusQuery(plugin::TBizFormBase& host, const std::string& instanceT
   }
 }
 
-}  // namespace topo::status
+}  // namespace topo::query

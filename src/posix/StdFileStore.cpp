@@ -1,6 +1,6 @@
 // Writing through a temporary file means a full disk or a crash mid-write
 // leaves the previous file intact; the temporary is removed on every failure.
-#include "StdFileStore.h"
+#include "posix/StdFileStore.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -8,7 +8,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "XmlDocument.h"
+#include "model/XmlDocument.h"
 
 struct _xmlDoc;
 struct _xmlNode;
