@@ -1,14 +1,22 @@
 // The model keeps texts as code page 936 bytes; Windows and the host speak
-// UTF-16. These two conversions are the only crossing, and they name code page
+// UTF-16. These conversions are the only crossing, and they name code page
 // 936 explicitly so Chinese is right whatever the system code page is.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace topo::win32 {
 
 std::wstring WideFromCp936(const std::string& text);
 std::string Cp936FromWide(const std::wstring& text);
 std::string Cp936FromWide(const wchar_t* text, size_t length);
+
+// Into a buffer of the caller's, for a secret that must not pass through a
+// string that may copy it as it grows: the characters written, or with no
+// buffer (capacity 0) the characters needed; 0 when text is empty or does
+// not fit.
+int WideFromCp936(std::string_view text, wchar_t* out, int capacity);
+int Cp936FromWide(std::wstring_view text, char* out, int capacity);
 
 }  // namespace topo::win32

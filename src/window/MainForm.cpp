@@ -7,11 +7,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <optional>
 
+#include "bridge/HostExchange.h"
 #include "bridge/ResourceLookup.h"
-#include "win32/BStr.h"
-#include "win32/CheckedCall.h"
+#include "model/TextFields.h"
 #include "win32/Cp936.h"
 #include "win32/GdiCanvas.h"
 #include "win32/GdiHandles.h"
@@ -48,14 +48,6 @@ TMouseButton ButtonOf(UINT message) {
     default:
       return TMouseButton::Left;
   }
-}
-
-// The integer a text reads as, or otherwise when it is not one.
-int IntOf(const std::wstring& text, int otherwise) {
-  if (text.empty()) return otherwise;
-  wchar_t* end = nullptr;
-  long value = std::wcstol(text.c_str(), &end, 10);
-  return *end ? otherwise : static_cast<int>(value);
 }
 
 // The back buffer a paint draws into: the update rectangle only, so a paint
@@ -106,19 +98,11 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::AfterAttach() {
   // The baseline's folder, from the host's memory configuration.
-  win32::ComPtr<IUnknown> service;
-  win32::BStr memConfigName(L"MemConfig");
-  host::IAppFrame* frame = AppFrame();
-  if (!frame) throw win32::EHostCallError("GetService(MemConfig)", E_POINTER);
-  win32::Check(frame->GetService(memConfigName.Get(), service.Put()), "GetService(MemConfig)");
-  HRESULT cast = E_NOINTERFACE;
-  auto memConfig = service.As<host::IMemConfig>(host::IID_IMemConfig, &cast);
-  win32::Check(cast, "IMemConfig");
-  win32::Variant dir;
-  win32::BStr dirName(L"PersonalDataDir");
-  win32::Check(memConfig->GetValue(dirName.Get(), dir.Put()),
-               "MemConfig.GetValue(PersonalDataDir)");
-  DatumPath_ = win32::VariantText(dir.Get()) + "DatumNode.xml";
+  const auto memConfig =
+      bridge::HostService<host::IMemConfig>(AppFrame(), L"MemConfig", host::IID_IMemConfig);
+  DatumPath_ = win32::VariantText(
+                   bridge::ReadValue(memConfig.Get(), "MemConfig", L"PersonalDataDir").Get()) +
+               "DatumNode.xml";
 
   try {
     Model_->LoadFromFile(DatumPath_, win32::MsxmlDocument::Factory());
@@ -150,21 +134,14 @@ const void* TMainForm::LoadSound(const char* name) const {
 }
 
 void TMainForm::ReadSetting(const wchar_t* key, const wchar_t* upDown, int otherwise) {
-  win32::BStr name(key);
-  win32::Variant value;
-  win32::Check(GetPersonalData()->GetValue(name.Get(), value.Put()), "PersonalData.GetValue");
-  int position = otherwise;
-  win32::Variant number;
+  const win32::Variant value = bridge::ReadValue(GetPersonalData(), "PersonalData", key);
   // A stored value that is no integer (another program's, or a damaged file)
   // counts as none, rather than keeping the window from opening. It is not
   // replaced on close unless the operator sets the value meanwhile: what was
   // stored may still be good, and only this reading of it failed.
-  const bool usable =
-      value.IsEmpty() ||
-      SUCCEEDED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4));
-  if (!value.IsEmpty() && usable) position = static_cast<int>(number.Get().lVal);
-  SetUpDown(upDown, position);
-  if (!usable) unreadSettings_.emplace_back(key, UpDownPosition(upDown));
+  const std::optional<LONG> number = value.IsEmpty() ? std::nullopt : bridge::Int32Of(value.Get());
+  SetUpDown(upDown, number ? static_cast<int>(*number) : otherwise);
+  if (!value.IsEmpty() && !number) unreadSettings_.emplace_back(key, UpDownPosition(upDown));
 }
 
 int TMainForm::UpDownPosition(const wchar_t* name) const {
@@ -197,7 +174,8 @@ void TMainForm::SetTimer(bool enabled, UINT interval) {
 }
 
 void TMainForm::edTimerChange() {
-  const int seconds = IntOf(ui::WindowText(Control(L"edTimer")), 2);
+  const int seconds =
+      ParseInt32(win32::Cp936FromWide(ui::WindowText(Control(L"edTimer")))).value_or(2);
   SetTimer(timerEnabled_, static_cast<UINT>(seconds) * 1000u);
 }
 
@@ -339,11 +317,8 @@ void TMainForm::FormDestroy() {
     if (std::find(unreadSettings_.begin(), unreadSettings_.end(), untouched) !=
         unreadSettings_.end())
       continue;
-    win32::BStr name(key);
-    win32::Check(
-        personal->SetValue(name.Get(),
-                           win32::Variant::Int16(static_cast<SHORT>(UpDownPosition(upDown))).Get()),
-        "PersonalData.SetValue");
+    bridge::WriteValue(personal, "PersonalData", key,
+                       win32::Variant::Int16(static_cast<SHORT>(UpDownPosition(upDown))).Get());
   }
 }
 
@@ -355,18 +330,9 @@ query::TFormStatus& TMainForm::StatusDialog() {
 
 void TMainForm::OpenStatusQuery() {
   host::IDataContainer* temp = GetTempData();
-  const auto read = [temp](const wchar_t* name) {
-    win32::BStr key(name);
-    win32::Variant value;
-    win32::Check(temp->GetValue(key.Get(), value.Put()), "GetValue(TempData)");
-    return value;
-  };
-  win32::Variant svrNo = read(L"ClickedSvrNo");
-  win32::Variant number;
-  win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&svrNo.Get()), 0, VT_I4),
-               "ClickedSvrNo");
-  ShowStatusDialog(win32::VariantText(read(L"ClickedSvrName").Get()),
-                   {static_cast<int>(number.Get().lVal)});
+  const auto read = [temp](const wchar_t* key) { return bridge::ReadValue(temp, "TempData", key); };
+  const LONG number = bridge::CheckedInt32(read(L"ClickedSvrNo").Get(), "ClickedSvrNo");
+  ShowStatusDialog(win32::VariantText(read(L"ClickedSvrName").Get()), {static_cast<int>(number)});
 }
 
 LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -26,7 +26,7 @@ namespace topo::window {
 // (the keys the status command writes) with this registered message.
 inline constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
 
-class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private RefreshServices {
+class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
  public:
   static constexpr int kToolbarCount = 14;
   static constexpr UINT_PTR kTimerId = 1;
@@ -94,10 +94,6 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private Re
   // PopupMenuHost: a right click on a box opens the node's menu.
   TPoint ClientToScreen(TPoint client) override;
   void Popup(TPoint screen) override;
-  // RefreshServices, through the form base's getters.
-  host::IARCom* ARCom() override { return GetARCom(); }
-  host::IPackerDisp* Packer() override { return GetPacker(); }
-  host::IUnpackerDisp* Unpacker() override { return GetUnpacker(); }
 
   void FormDestroy();
   void BindCommands();
