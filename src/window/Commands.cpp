@@ -6,6 +6,7 @@
 // across AR nodes (two AR nodes may each hold a server "quote"), so the status
 // query and removal take the selected entry's own AR node rather than the
 // first one holding that name.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -145,10 +146,14 @@ bool TMainForm::AskStartupPassword(win32::SecretText& password) {
 }
 
 // The timer keeps refreshing while the password dialog is open, so the
-// selection is read again once it has closed.
+// selection is read again once it has closed. The host may close the window
+// inside any modal loop of a command (the password dialog, a refusal's box):
+// the window is then gone when the loop returns, and the command goes on
+// only while its window lives.
 void TMainForm::muiStartClick(int tag) {
+  const std::weak_ptr<void> alive = Liveness();
   win32::SecretText password;
-  if (!AskStartupPassword(password)) return;
+  if (!AskStartupPassword(password) || alive.expired()) return;
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   if (tag >= 0) {
@@ -156,29 +161,40 @@ void TMainForm::muiStartClick(int tag) {
     return;
   }
   // "全部" under "启动" starts what the menu offers: the instances not running.
-  for (int n : StoppedInstances(*Model_)) StartServer(kind, name, n, password);
+  for (int n : StoppedInstances(*Model_)) {
+    StartServer(kind, name, n, password);
+    if (alive.expired()) return;
+  }
 }
 
 void TMainForm::muiStopClick(int tag) {
+  const std::weak_ptr<void> alive = Liveness();
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   if (tag >= 0) {
     StopServer(kind, name, tag);
     return;
   }
-  for (int k : RunningInstances(*Model_)) StopServer(kind, name, k);
+  for (int k : RunningInstances(*Model_)) {
+    StopServer(kind, name, k);
+    if (alive.expired()) return;
+  }
 }
 
 void TMainForm::muiRestartClick(int tag) {
+  const std::weak_ptr<void> alive = Liveness();
   win32::SecretText password;
-  if (!AskStartupPassword(password)) return;
+  if (!AskStartupPassword(password) || alive.expired()) return;
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   if (tag >= 0) {
     RestartServer(kind, name, tag, password);
     return;
   }
-  for (int k : RunningInstances(*Model_)) RestartServer(kind, name, k, password);
+  for (int k : RunningInstances(*Model_)) {
+    RestartServer(kind, name, k, password);
+    if (alive.expired()) return;
+  }
 }
 
 void TMainForm::muiStatusClick() {
@@ -193,6 +209,7 @@ void TMainForm::muiStatusClick() {
   write(L"ClickedSvrName", win32::Variant::String(win32::WideFromCp936(name)));
   write(L"ClickedSvrNo", win32::Variant::Int32(Model_->SelectedActiveNo(0)));
   write(L"ClickedParentARName", win32::Variant::String(win32::WideFromCp936(parent)));
+  // The last step: nothing of the window is touched after the dialog.
   ShowStatusDialog(name, RunningInstances(*Model_));
 }
 
@@ -216,6 +233,7 @@ void TMainForm::muiRemoveClick() {
   if (result == TARNodeList::RemoveResult::RefusedActive) {
     const std::wstring caption =
         bridge::LoadPluginString(Services().ResourceSource(), bridge::kStrPrompt);
+    // The last step: nothing of the window is touched after the box.
     MessageBoxW(DialogOwner(), kRefusedRemoval, caption.c_str(), MB_OK | MB_ICONINFORMATION);
   }
 }

@@ -298,8 +298,10 @@ void TMainForm::FormMouseMove(int x, int y) {
 }
 
 void TMainForm::FormMouseUp(TMouseButton button, int x, int y) {
+  const std::weak_ptr<void> alive = Liveness();
   Model_->MouseUp(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT), *this);
-  InvalidateRect(Handle(), nullptr, FALSE);
+  // The node menu's command may have ended with the window closed.
+  if (!alive.expired()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TMainForm::FormDestroy() {

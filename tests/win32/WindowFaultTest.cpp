@@ -81,6 +81,107 @@ class WindowFaultTest : public testing::Test, protected FakeExchangeServices {
   HWND window_ = nullptr;
 };
 
+// The host and the operator, from a thread timer inside whatever modal loop
+// runs: when a modal window shows (visible, enabled, top-level, not the
+// host's), the host closes the topology window; once that is gone the
+// operator presses OK (a password typed, "执行" clicked where there are such).
+// The window's memory is then handed out again, filled with a pattern, as a
+// busy host would reuse it: a command that still reads it fails at once
+// instead of by chance.
+class CloseFromModal {
+ public:
+  CloseFromModal(HWND host, HWND topology, const CallLog& log)
+      : host_(host), topology_(topology), log_(log) {
+    active_ = this;
+    timer_ = SetTimer(nullptr, 0, 30, Tick);
+  }
+  CloseFromModal(const CloseFromModal&) = delete;
+  CloseFromModal& operator=(const CloseFromModal&) = delete;
+  ~CloseFromModal() {
+    KillTimer(nullptr, timer_);
+    active_ = nullptr;
+  }
+  bool Closed() const { return modal_ != nullptr; }
+  // Modal windows that showed after the close, other than the one open then.
+  int Strays() const { return static_cast<int>(strays_.size()); }
+  // The host calls of this name made once the close was asked for.
+  int CallsAfterClose(const std::string& name) const {
+    int n = 0;
+    for (size_t i = closedAt_; Closed() && i < log_.calls.size(); ++i)
+      n += log_.calls[i].rfind(name, 0) == 0;
+    return n;
+  }
+
+ private:
+  static BOOL CALLBACK PressOk(HWND child, LPARAM) {
+    wchar_t cls[16] = L"", text[8] = L"";
+    GetClassNameW(child, cls, 16);
+    GetWindowTextW(child, text, 8);
+    if (lstrcmpiW(cls, L"Edit") == 0) SetWindowTextW(child, L"P");
+    if (lstrcmpW(text, L"\x6267\x884C") == 0) SendMessageW(child, BM_CLICK, 0, 0);
+    return TRUE;
+  }
+  static BOOL CALLBACK Visit(HWND w, LPARAM param) {
+    auto& me = *reinterpret_cast<CloseFromModal*>(param);
+    if (w == me.host_ || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
+    if (!me.modal_) {
+      me.modal_ = w;
+      me.closedAt_ = me.log_.calls.size();
+      PostMessageW(me.topology_, WM_CLOSE, 0, 0);
+    } else if (!IsWindow(me.topology_)) {
+      if (w != me.modal_) me.strays_.insert(w);
+      EnumChildWindows(w, PressOk, 0);
+      PostMessageW(w, WM_COMMAND, IDOK, 0);
+    }
+    return FALSE;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!active_) return;
+    if (active_->modal_ && !IsWindow(active_->topology_) && active_->scribbles_.empty()) {
+      for (int i = 0; i < 256; ++i) {
+        active_->scribbles_.push_back(std::make_unique<unsigned char[]>(sizeof(TMainForm)));
+        std::memset(active_->scribbles_.back().get(), 0xA5, sizeof(TMainForm));
+      }
+    }
+    EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(active_));
+  }
+  static inline CloseFromModal* active_ = nullptr;
+  HWND host_, topology_;
+  const CallLog& log_;
+  HWND modal_ = nullptr;  // open when the close was asked for
+  size_t closedAt_ = 0;
+  std::set<HWND> strays_;
+  std::vector<std::unique_ptr<unsigned char[]>> scribbles_;
+  UINT_PTR timer_ = 0;
+};
+
+TEST_F(WindowFaultTest, ClosedInsideACommandsModalLoopTheCommandSendsNothingMore) {
+  struct Case {
+    const char* modal;
+    std::function<void(TMainForm&)> command;
+  } cases[] = {
+      {"password dialog", [](TMainForm& f) { f.muiStartClick(2); }},
+      // Both stops are refused: the first one's box is open when the window closes.
+      {"answer box inside stop all", [](TMainForm& f) { f.muiStopClick(-1); }},
+      {"status dialog", [](TMainForm& f) { f.muiStatusClick(); }},
+      {"removal's refusal box", [](TMainForm& f) { f.muiRemoveClick(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.modal);
+    TMainForm& f = Open();
+    HWND w = f.Handle();
+    unpacker.returnCodes = {1, 1};
+    CloseFromModal host(hostWindow.Handle(), w, log);
+    ui::RunGuarded([&] { c.command(f); }, w);
+    PumpMessages();
+    EXPECT_TRUE(host.Closed()) << "no modal window showed";
+    EXPECT_EQ(0, host.CallsAfterClose("SendPacket")) << "a request went out after the close";
+    EXPECT_EQ(0, host.Strays()) << "a box showed after the close";
+    EXPECT_FALSE(IsWindow(w)) << "the window outlived its close";
+  }
+  EXPECT_EQ(0, arCom.Refs() + packer.Refs() + unpacker.Refs() + frame.Refs());
+}
+
 BOOL CALLBACK Collect(HWND window, LPARAM windows) {
   reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
   return TRUE;
