@@ -89,12 +89,15 @@ void ExecuteStatusQuery(bridge::TBizFormBase& host, const std::string& instanceT
   TClickedServer server = ReadClickedServer(host.GetTempData());
   TStatusTarget target = StatusTarget(server, DecimalOrZero(instanceText));
   view.SetServerName(server.SvrName);
+  // The grid shows this query's answer or nothing: were it left as it was, a
+  // failed query would show the last answer under this server's name.
+  ClearResultGrid(view);
   try {
     if (auto message = QueryStatus(host, target, FunctionNumberOf(functionItem), view))
       view.ShowMessage(*message);
   } catch (const std::exception&) {
     // The query's failures are not the operator's business: the grid keeps
-    // what it was given until then.
+    // what this query gave it until then.
   }
 }
 
