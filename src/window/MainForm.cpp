@@ -259,7 +259,10 @@ void TMainForm::RefreshStatus() {
 void TMainForm::TimerTimer() {
   RefreshStatus();
   InvalidateRect(Handle(), nullptr, FALSE);
-  const bool warn = InactiveLinkDrawn_ && !Image(L"ImgError")->Visible();
+  // A layout may lack either picture (a resource file of the operator's):
+  // a missing one counts as not shown, and its sound still plays.
+  const ui::FormImage* error = Image(L"ImgError");
+  const bool warn = InactiveLinkDrawn_ && !(error && error->Visible());
   ShowImage(L"imgWarn", warn);
   if (warn) {
     InactiveLinkDrawn_ = false;
@@ -269,9 +272,11 @@ void TMainForm::TimerTimer() {
 }
 
 void TMainForm::AlarmPlacement(const wchar_t* image) {
+  const ui::FormImage* picture = Image(image);
+  if (!picture) return;
   RECT client;
   GetClientRect(Handle(), &client);
-  const RECT& bounds = Image(L"ImgError")->Bounds();
+  const RECT& bounds = picture->Bounds();
   const SIZE size{bounds.right - bounds.left, bounds.bottom - bounds.top};
   // A client area no larger than the picture leaves it at 0 on that axis.
   const auto draw = [this](LONG range) {

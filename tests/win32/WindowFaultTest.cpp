@@ -182,6 +182,20 @@ TEST_F(WindowFaultTest, ClosedInsideACommandsModalLoopTheCommandSendsNothingMore
   EXPECT_EQ(0, arCom.Refs() + packer.Refs() + unpacker.Refs() + frame.Refs());
 }
 
+// The replacement resource file's window layout has no alarm pictures: a
+// failed refresh (there is no ARCom) shows nothing and the window stays.
+TEST_F(WindowFaultTest, LayoutWithoutAlarmPicturesSurvivesFailedRefreshes) {
+  Module().Init("topo_testres.dll");
+  frame.Withdraw(L"ARCom");
+  MessageBoxCloser boxes;
+  TMainForm& f = Open();
+  ASSERT_EQ(nullptr, f.Image(L"ImgError")) << "the test resource file has the error picture";
+  ASSERT_EQ(nullptr, f.Image(L"imgWarn"));
+  EXPECT_TRUE(ui::RunGuarded([&f] { f.TimerTimer(); }, f.Handle()));
+  EXPECT_TRUE(IsWindow(f.Handle()));
+  EXPECT_EQ(0, boxes.closed) << boxes.lastText.c_str();
+}
+
 BOOL CALLBACK Collect(HWND window, LPARAM windows) {
   reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
   return TRUE;
