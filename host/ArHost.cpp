@@ -41,12 +41,9 @@ constexpr UINT_PTR kShotTimer = 2;
 constexpr UINT_PTR kSeriesTimer = 5;
 constexpr UINT_PTR kStatusOpenTimer = 3;
 constexpr UINT_PTR kStatusRunTimer = 4;
+constexpr UINT_PTR kStatusMenuTimer = 6;
 constexpr UINT_PTR kFirstClickTimer = 100;
 constexpr UINT_PTR kFirstKeyTimer = 1000;
-// Posted to the plug-in window to open the status query on the node that
-// TempData names, as its popup menu's status command would. The plug-in
-// registers the same name.
-constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
 constexpr wchar_t kFrameClass[] = L"ArHostFrame";
 constexpr wchar_t kClientClass[] = L"ArHostClient";
 
@@ -401,6 +398,11 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
       } else if (wp == kStatusOpenTimer) {
         KillTimer(window, wp);
         OpenStatusQuery();
+      } else if (wp == kStatusMenuTimer) {
+        KillTimer(window, wp);
+        // The node menu's first entry is its status command.
+        PressKeys({{L"down", L"enter"}, 0});
+        SetTimer(frame_, kStatusRunTimer, 1000, nullptr);
       } else if (wp == kStatusRunTimer) {
         KillTimer(window, wp);
         RunStatusQuery();
@@ -516,16 +518,11 @@ void Host::PressKeys(const KeyPresses& presses) {
 }
 
 void Host::OpenStatusQuery() {
-  if (!plugin_ || !IsWindow(plugin_) || !tempData_) return;
-  // What the status command leaves in TempData for the dialog.
+  // As an operator does: a right click on the node's box opens its menu,
+  // whose modal loop then reads the keys of the next timer.
   const StatusQuery& q = *options_.status;
-  DataContainer* temp = DataContainer::From(tempData_.Get());
-  temp->Put(L"ClickedSvrType", Variant::Int32(q.as.empty() ? 0 : 1));
-  temp->Put(L"ClickedSvrName", Variant::String(q.as.empty() ? q.ar : q.as));
-  temp->Put(L"ClickedParentARName", Variant::String(q.as.empty() ? std::wstring() : q.ar));
-  temp->Put(L"ClickedSvrNo", Variant::Int32(q.instance));
-  SetTimer(frame_, kStatusRunTimer, 1000, nullptr);
-  PostMessageW(plugin_, RegisterWindowMessageW(kOpenStatusQueryMessage), 0, 0);
+  Click({q.x, q.y, true, q.at});
+  SetTimer(frame_, kStatusMenuTimer, 400, nullptr);
 }
 
 struct Found {
@@ -553,8 +550,8 @@ BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
   return FALSE;
 }
 
-// Chooses the function in the open dialog and presses its push button, as an
-// operator would.
+// Chooses the instance and the function in the open dialog and presses its
+// push button, as an operator would.
 void Host::RunStatusQuery() {
   Found dialog{frame_, nullptr};
   EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
@@ -567,6 +564,14 @@ void Host::RunStatusQuery() {
     wchar_t cls[16] = L"";
     GetClassNameW(c, cls, 16);
     if (lstrcmpiW(cls, L"Button") == 0 && !button) button = c;
+    // The instance list holds the running instances' numbers, which no
+    // function item is.
+    const std::wstring instance = std::to_wstring(options_.status->instance);
+    if (lstrcmpiW(cls, L"ComboBox") == 0) {
+      LRESULT item = SendMessageW(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                  reinterpret_cast<LPARAM>(instance.c_str()));
+      if (item != CB_ERR) SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
     if (lstrcmpiW(cls, L"ComboBox") == 0 && options_.status->function) {
       wchar_t prefix[8];
       std::swprintf(prefix, 8, L"%05d", options_.status->function);

@@ -77,8 +77,7 @@ TMainForm::TMainForm(bridge::ModuleServices& module)
                    module),
       Model_(std::make_unique<TARNodeList>()),
       random_(static_cast<std::mt19937::result_type>(
-          std::chrono::steady_clock::now().time_since_epoch().count())),
-      openStatusQuery_(RegisterWindowMessageW(kOpenStatusQueryMessage)) {
+          std::chrono::steady_clock::now().time_since_epoch().count())) {
   for (int i = 0; i < kToolbarCount; ++i) {
     HWND control = Control(kToolbarNames[i]);
     if (!control) throw std::runtime_error("the window layout lacks a toolbar control");
@@ -335,18 +334,7 @@ query::TFormStatus& TMainForm::StatusDialog() {
   return *statusDialog_;
 }
 
-void TMainForm::OpenStatusQuery() {
-  host::IDataContainer* temp = GetTempData();
-  const auto read = [temp](const wchar_t* key) { return bridge::ReadValue(temp, "TempData", key); };
-  const LONG number = bridge::CheckedInt32(read(L"ClickedSvrNo").Get(), "ClickedSvrNo");
-  ShowStatusDialog(win32::VariantText(read(L"ClickedSvrName").Get()), {static_cast<int>(number)});
-}
-
 LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == openStatusQuery_ && openStatusQuery_) {
-    OpenStatusQuery();
-    return 0;
-  }
   switch (message) {
     case WM_TIMER:
       if (wParam == kTimerId) {
