@@ -4,9 +4,12 @@
 
 #include <cstdio>
 
+#include "win32/Cp936.h"
 #include "win32/Variant.h"
 
 namespace arhost {
+
+using topo::win32::Utf8FromWide;
 
 namespace {
 

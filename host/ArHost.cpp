@@ -18,12 +18,15 @@
 #include "Packet.h"
 #include "Png.h"
 #include "Services.h"
+#include "win32/Cp936.h"
 
 namespace arhost {
 namespace {
 
 using topo::win32::ComPtr;
+using topo::win32::Utf8FromWide;
 using topo::win32::Variant;
+using topo::win32::WideFromUtf8;
 
 using BizGetDevInfoFn = void(__stdcall*)(char*, int*, int*);
 using BizInitFn = void(__stdcall*)(int, const char*, IUnknown*, int);
@@ -645,13 +648,7 @@ int Host::Run() {
       std::to_wstring(info1) + L" " + std::to_wstring(info2));
 
   // The resource path travels as code page 936 bytes.
-  std::string resource;
-  if (!options_.resource.empty()) {
-    int n =
-        WideCharToMultiByte(936, 0, options_.resource.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    resource.resize(static_cast<size_t>(std::max(n, 1)));
-    WideCharToMultiByte(936, 0, options_.resource.c_str(), -1, &resource[0], n, nullptr, nullptr);
-  }
+  const std::string resource = topo::win32::Cp936FromWide(options_.resource);
   init(0, resource.c_str(), frame.Get(), 0);
   plugin_ = entry(kTopologyFunction, client_, frame_, frame.Get(), 0);
   if (!plugin_) {
@@ -715,7 +712,7 @@ int main() {
   try {
     rc = arhost::Host(std::move(*options)).Run();
   } catch (const std::exception& e) {
-    arhost::Say(L"arhost: " + arhost::WideFromUtf8(e.what()));
+    arhost::Say(L"arhost: " + topo::win32::WideFromUtf8(e.what()));
   }
   OleUninitialize();
   return rc;

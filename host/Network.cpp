@@ -10,30 +10,16 @@
 #include <map>
 #include <sstream>
 
+#include "model/TextFields.h"
+#include "win32/Cp936.h"
+
 namespace arhost {
+
+using topo::win32::Utf8FromWide;
+using topo::win32::WideFromUtf8;
 
 ScenarioError::ScenarioError(int line, const std::string& message)
     : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line) {}
-
-std::wstring WideFromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-  return out;
-}
-
-std::string Utf8FromWide(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-  if (n > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                        nullptr);
-  return out;
-}
 
 namespace {
 
@@ -54,14 +40,9 @@ std::wstring Join(const std::vector<std::wstring>& parts, const wchar_t* separat
   return out;
 }
 
-bool ParseInt(const std::wstring& text, long* value) {
-  if (text.empty()) return false;
-  wchar_t* end = nullptr;
-  errno = 0;
-  long v = std::wcstol(text.c_str(), &end, 10);
-  if (errno || *end) return false;
-  *value = v;
-  return true;
+// A decimal instance number, read by the core's integer reader.
+std::optional<int32_t> Number(const std::wstring& text) {
+  return topo::ParseInt32(Utf8FromWide(text));
 }
 
 std::wstring FlagsText(const Instances& up) {
@@ -87,10 +68,10 @@ class LineParser {
     return token;
   }
   int Instance(const std::wstring& token) const {
-    long v = -1;
-    if (!ParseInt(token, &v) || v < 0 || v > 9)
+    const std::optional<int32_t> v = Number(token);
+    if (!v || *v < 0 || *v > 9)
       Fail("instance \"" + Utf8FromWide(token) + "\" is not a number from 0 to 9");
-    return static_cast<int>(v);
+    return *v;
   }
   Instances UpList(const std::wstring& text) const {
     Instances up{};
@@ -471,10 +452,9 @@ const Instances* Network::Target(int32_t addressKind, const std::wstring& addres
                                  const ArNode** ar, const AsNode** as) const {
   std::vector<std::wstring> parts = Split(address, L'.');
   size_t want = addressKind == kAddressInstance ? 2 : addressKind == kAddressServer ? 3 : 0;
-  long n = -1;
-  if (!want || parts.size() != want || !ParseInt(parts.back(), &n) || n < 0 || n > 9)
-    return nullptr;
-  *instance = static_cast<int>(n);
+  const std::optional<int32_t> n = want ? Number(parts.back()) : std::nullopt;
+  if (parts.size() != want || !n || *n < 0 || *n > 9) return nullptr;
+  *instance = *n;
   *ar = FindAR(parts[0]);
   *as = nullptr;
   if (!*ar || !(*ar)->present) return nullptr;

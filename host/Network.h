@@ -146,7 +146,4 @@ class Network {
   uint64_t version_ = 0;
 };
 
-std::wstring WideFromUtf8(const std::string& text);
-std::string Utf8FromWide(const std::wstring& text);
-
 }  // namespace arhost

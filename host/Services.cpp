@@ -8,12 +8,15 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "Network.h"
+#include "model/TextFields.h"
+#include "win32/Cp936.h"
 
 namespace arhost {
 
 using topo::win32::ComPtr;
+using topo::win32::Utf8FromWide;
 using topo::win32::Variant;
+using topo::win32::WideFromUtf8;
 
 namespace {
 
@@ -71,13 +74,11 @@ bool Unescape(const std::string& text, std::wstring* out) {
   return true;
 }
 
+// The core's integer reader, within a range.
 bool ParseLong(const std::string& text, long lo, long hi, long* value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (errno || *end || v < lo || v > hi) return false;
-  *value = v;
+  const std::optional<int32_t> v = topo::ParseInt32(text);
+  if (!v || *v < lo || *v > hi) return false;
+  *value = *v;
   return true;
 }
 
