@@ -1,7 +1,7 @@
 // The host's ARCom connection: it keeps what the plug-in set (function,
 // destination, request mode and kind; a destination lasts for one request),
 // answers every packet from the network model at once, and records every
-// request so a run can be checked afterwards.
+// request (RequestLog.h) so a run can be checked afterwards.
 #pragma once
 
 #include <deque>
@@ -11,28 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "ComObject.h"
-#include "Network.h"
 #include "abi/HostInterfaces.h"
+#include "host/ComObject.h"
+#include "host/Network.h"
+#include "host/RequestLog.h"
 
 namespace arhost {
-
-struct RequestRecord {
-  double at = 0;  // network time in seconds
-  LONG function = 0;
-  LONG requestMode = 0;
-  LONG requestKind = 0;
-  LONG addressKind = 0;
-  std::wstring address;
-  Packet request;
-  LONG errorNo = 0;
-  LONG returnCode = 0;
-  size_t answerRows = 0;
-};
-
-// One line of the request log (UTF-8 without the line end). Texts after the
-// first two values of a start or restart request are the password: masked.
-std::string RequestLogLine(const RequestRecord& r);
 
 class ARCom : public ComObject<ARCom, topo::host::IARCom> {
  public:
@@ -104,14 +88,13 @@ class ARCom : public ComObject<ARCom, topo::host::IARCom> {
     size_t encodedRows = 0;
   };
   Pending Answer(const Packet& request);
-  void Log(const RequestRecord& r) const;
 
   Network network_;
   std::function<double()> clock_;
   std::shared_ptr<const std::vector<uint8_t>> topology_;
   uint64_t topologyVersion_ = 0;
   size_t topologyRows_ = 0;
-  std::wstring logPath_;
+  RequestLog log_;
   LONG function_ = 0;
   bool functionSet_ = false;
   LONG requestMode_ = 0;

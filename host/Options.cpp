@@ -1,5 +1,5 @@
 // Command-line parsing for arhost.exe.
-#include "Options.h"
+#include "host/Options.h"
 
 #include <cwchar>
 
