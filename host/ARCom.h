@@ -38,43 +38,13 @@ class ARCom : public ComObject<ARCom, topo::host::IARCom> {
   // Lets the host's own display follow the scenario's time between requests.
   void Advance() { network_.AdvanceTo(clock_()); }
 
-  ARHOST_RESERVED(7)
-  ARHOST_RESERVED(8)
   HRESULT STDMETHODCALLTYPE SendPacket(VARIANT packet, LONG timeout, VARIANT* packetId) override;
   HRESULT STDMETHODCALLTYPE ReceiveAnswer(LONG packetId, LONG timeout, VARIANT* answer) override;
-  ARHOST_RESERVED(11)
-  ARHOST_RESERVED(12)
   HRESULT STDMETHODCALLTYPE SetDestination(LONG addressKind, VARIANT address) override;
   HRESULT STDMETHODCALLTYPE SetFunction(LONG functionNo, IDispatch* packer) override;
-  ARHOST_RESERVED(15)
-  ARHOST_RESERVED(16)
-  ARHOST_RESERVED(17)
-  ARHOST_RESERVED(18)
-  ARHOST_RESERVED(19)
-  ARHOST_RESERVED(20)
   HRESULT STDMETHODCALLTYPE RemoveEventSink(IUnknown* sink) override;
-  ARHOST_RESERVED(22)
-  ARHOST_RESERVED(23)
-  ARHOST_RESERVED(24)
-  ARHOST_RESERVED(25)
-  ARHOST_RESERVED(26)
-  ARHOST_RESERVED(27)
-  ARHOST_RESERVED(28)
-  ARHOST_RESERVED(29)
-  ARHOST_RESERVED(30)
-  ARHOST_RESERVED(31)
   HRESULT STDMETHODCALLTYPE SetRequestKind(LONG value) override;
-  ARHOST_RESERVED(33)
-  ARHOST_RESERVED(34)
-  ARHOST_RESERVED(35)
-  ARHOST_RESERVED(36)
-  ARHOST_RESERVED(37)
-  ARHOST_RESERVED(38)
-  ARHOST_RESERVED(39)
-  ARHOST_RESERVED(40)
   HRESULT STDMETHODCALLTYPE GetErrorNo(LONG* errorNo) override;
-  ARHOST_RESERVED(42)
-  ARHOST_RESERVED(43)
   HRESULT STDMETHODCALLTYPE SetRequestMode(LONG value) override;
 
   size_t SinkRemovals() const { return sinkRemovals_; }

@@ -18,20 +18,11 @@ class Packer : public ComObject<Packer, topo::host::IPackerDisp> {
   static const IID& Iid() { return topo::host::IID_IPackerDisp; }
 
   HRESULT STDMETHODCALLTYPE BeginPack() override;
-  ARHOST_RESERVED(8)
-  ARHOST_RESERVED(9)
-  ARHOST_RESERVED(10)
-  ARHOST_RESERVED(11)
   // Names come before the values: a name declared after values have been
   // added would shift every column of the rows already packed.
   HRESULT STDMETHODCALLTYPE AddField(BSTR name) override;
-  ARHOST_RESERVED(13)
-  ARHOST_RESERVED(14)
-  ARHOST_RESERVED(15)
-  ARHOST_RESERVED(16)
   HRESULT STDMETHODCALLTYPE AddValue(VARIANT value) override;
   HRESULT STDMETHODCALLTYPE EndPack() override;
-  ARHOST_RESERVED(19)
   HRESULT STDMETHODCALLTYPE GetPacket(VARIANT* packet) override;
 
  private:

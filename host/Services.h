@@ -22,7 +22,6 @@ class DataContainer : public ComObject<DataContainer, topo::host::IDataContainer
   explicit DataContainer(std::wstring persistPath = {}, topo::win32::FileStepHook hook = {});
   static const IID& Iid() { return topo::host::IID_IDataContainer; }
 
-  ARHOST_RESERVED(7)
   HRESULT STDMETHODCALLTYPE GetValue(BSTR name, VARIANT* value) override;
   HRESULT STDMETHODCALLTYPE SetValue(BSTR name, VARIANT value) override;
 

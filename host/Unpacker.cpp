@@ -23,9 +23,6 @@ class Field : public ComObject<Field, topo::host::IUnpackerField> {
     *name = SysAllocStringLen(name_.data(), static_cast<UINT>(name_.size()));
     return *name ? S_OK : E_OUTOFMEMORY;
   }
-  ARHOST_RESERVED(8)
-  ARHOST_RESERVED(9)
-  ARHOST_RESERVED(10)
   HRESULT STDMETHODCALLTYPE GetValue(VARIANT* value) override {
     if (!value) return E_POINTER;
     return ValueToVariant(value_, value);

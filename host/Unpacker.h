@@ -17,25 +17,14 @@ class Unpacker : public ComObject<Unpacker, topo::host::IUnpackerDisp> {
   static const IID& Iid() { return topo::host::IID_IUnpackerDisp; }
 
   HRESULT STDMETHODCALLTYPE Open(VARIANT packet) override;
-  ARHOST_RESERVED(8)
-  ARHOST_RESERVED(9)
-  ARHOST_RESERVED(10)
-  ARHOST_RESERVED(11)
-  ARHOST_RESERVED(12)
   HRESULT STDMETHODCALLTYPE GetFieldCount(LONG* count) override;
   HRESULT STDMETHODCALLTYPE GetRowCount(LONG* count) override;
   HRESULT STDMETHODCALLTYPE GetReturnCode(LONG* code) override;
-  ARHOST_RESERVED(16)
   // Past the last row a field still has its name (a table with no rows still
   // shows its column names); its value is then empty.
   HRESULT STDMETHODCALLTYPE GetField(VARIANT key, IDispatch** field) override;
-  ARHOST_RESERVED(18)
-  ARHOST_RESERVED(19)
   HRESULT STDMETHODCALLTYPE First() override;
-  ARHOST_RESERVED(21)
   HRESULT STDMETHODCALLTYPE Next() override;
-  ARHOST_RESERVED(23)
-  ARHOST_RESERVED(24)
   HRESULT STDMETHODCALLTYPE GetEof(VARIANT_BOOL* eof) override;
 
  private:
