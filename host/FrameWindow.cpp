@@ -25,7 +25,6 @@ constexpr wchar_t kClientClass[] = L"ArHostClient";
 FrameWindow::~FrameWindow() {
   UnregisterClassW(kClientClass, GetModuleHandleW(nullptr));
   UnregisterClassW(kFrameClass, GetModuleHandleW(nullptr));
-  if (background_) DeleteObject(background_);
 }
 
 LRESULT CALLBACK FrameWindow::Proc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
@@ -57,8 +56,8 @@ bool FrameWindow::Create(const std::wstring& title, int width, int height, bool 
   frameClass.lpszClassName = kFrameClass;
   WNDCLASSEXW clientClass = frameClass;
   clientClass.lpfnWndProc = DefWindowProcW;
-  background_ = CreateSolidBrush(kBackground);
-  clientClass.hbrBackground = background_;
+  background_.Reset(CreateSolidBrush(kBackground));
+  clientClass.hbrBackground = background_.Get();
   clientClass.lpszClassName = kClientClass;
   if (!RegisterClassExW(&frameClass) || !RegisterClassExW(&clientClass)) return false;
 
@@ -104,29 +103,25 @@ void FrameWindow::PaintTitle(HDC dc) {
   RECT r;
   GetClientRect(frame_, &r);
   r.bottom = kTitleHeight;
-  HBRUSH brush = CreateSolidBrush(kTitleBackground);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
+  topo::win32::Brush brush(CreateSolidBrush(kTitleBackground));
+  FillRect(dc, &r, brush.Get());
   r.left += 8;
-  const std::wstring& text = title_;
-  HGDIOBJ old = SelectObject(dc, font_);
+  topo::win32::SelectedObject font(dc, font_);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+  DrawTextW(dc, title_.c_str(), static_cast<int>(title_.size()), &r,
             DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  SelectObject(dc, old);
 }
 
 void FrameWindow::PaintStatus(HDC dc, const std::wstring& text) {
   RECT r;
   GetClientRect(frame_, &r);
   r.top = r.bottom - kStatusHeight;
-  HGDIOBJ old = SelectObject(dc, font_);
+  topo::win32::SelectedObject font(dc, font_);
   SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
             DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-  SelectObject(dc, old);
 }
 
 }  // namespace arhost

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "win32/GdiHandles.h"
+
 namespace arhost {
 
 class FrameWindow {
@@ -19,7 +21,7 @@ class FrameWindow {
   explicit FrameWindow(Handler handler) : handler_(std::move(handler)) {}
   FrameWindow(const FrameWindow&) = delete;
   FrameWindow& operator=(const FrameWindow&) = delete;
-  // The windows are gone by then; the class brush may go after them.
+  // The windows are gone by then; the classes go, then their brush.
   ~FrameWindow();
 
   // width x height at most the screen. Headless there is no window manager to
@@ -46,7 +48,7 @@ class FrameWindow {
   HWND frame_ = nullptr;
   HWND client_ = nullptr;
   HFONT font_ = nullptr;
-  HBRUSH background_ = nullptr;
+  topo::win32::Brush background_;
 };
 
 }  // namespace arhost

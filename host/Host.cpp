@@ -13,6 +13,7 @@
 #include "host/Services.h"
 #include "host/StatusScript.h"
 #include "win32/Cp936.h"
+#include "win32/GdiHandles.h"
 #include "win32/Variant.h"
 
 namespace arhost {
@@ -91,10 +92,8 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
       if (window == frame_.Frame()) frame_.Layout(plugin_);
       return 0;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      frame_.Paint(dc, StatusText());
-      EndPaint(window, &ps);
+      topo::win32::PaintDc paint(window);
+      frame_.Paint(paint.Get(), StatusText());
       return 0;
     }
     case WM_TIMER:

@@ -8,46 +8,16 @@
 
 #include "host/Console.h"
 #include "host/Files.h"
+#include "win32/GdiHandles.h"
 
 namespace arhost {
 
 namespace {
 
-struct DcOwner {
-  HWND window;
-  HDC dc;
-  DcOwner(const DcOwner&) = delete;
-  DcOwner& operator=(const DcOwner&) = delete;
-  ~DcOwner() {
-    if (dc) ReleaseDC(window, dc);
-  }
-};
-
-struct MemoryBitmap {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  void* bits = nullptr;
-  MemoryBitmap(HDC reference, int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    dc = CreateCompatibleDC(reference);
-    bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc && bitmap) old = SelectObject(dc, bitmap);
-  }
-  MemoryBitmap(const MemoryBitmap&) = delete;
-  MemoryBitmap& operator=(const MemoryBitmap&) = delete;
-  ~MemoryBitmap() {
-    if (old) SelectObject(dc, old);
-    if (bitmap) DeleteObject(bitmap);
-    if (dc) DeleteDC(dc);
-  }
-};
+using topo::win32::Bitmap;
+using topo::win32::MemoryDc;
+using topo::win32::SelectedObject;
+using topo::win32::WindowDc;
 
 struct OwnedWindows {
   HWND owner;
@@ -82,28 +52,38 @@ std::optional<Image> CaptureWindow(HWND window) {
   if (!GetWindowRect(window, &r)) return std::nullopt;
   int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return std::nullopt;
-  DcOwner screen{nullptr, GetDC(nullptr)};
-  MemoryBitmap shot(screen.dc, w, h);
-  if (!shot.old) return std::nullopt;
+  WindowDc screen(nullptr);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  MemoryDc shot(screen.Get());
+  Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!shot.Get() || !bitmap) return std::nullopt;
+  SelectedObject selected(shot.Get(), bitmap.Get());
   {
-    DcOwner own{window, GetWindowDC(window)};
-    if (!BitBlt(shot.dc, 0, 0, w, h, own.dc, 0, 0, SRCCOPY)) return std::nullopt;
+    WindowDc own(window, WindowDc::kWhole);
+    if (!BitBlt(shot.Get(), 0, 0, w, h, own.Get(), 0, 0, SRCCOPY)) return std::nullopt;
   }
   OwnedWindows owned{window, {}};
   EnumThreadWindows(GetCurrentThreadId(), CollectOwned, reinterpret_cast<LPARAM>(&owned));
   for (auto it = owned.windows.rbegin(); it != owned.windows.rend(); ++it) {
     RECT o;
     GetWindowRect(*it, &o);
-    DcOwner dc{*it, GetWindowDC(*it)};
-    BitBlt(shot.dc, o.left - r.left, o.top - r.top, o.right - o.left, o.bottom - o.top, dc.dc, 0, 0,
-           SRCCOPY);
+    WindowDc dc(*it, WindowDc::kWhole);
+    BitBlt(shot.Get(), o.left - r.left, o.top - r.top, o.right - o.left, o.bottom - o.top, dc.Get(),
+           0, 0, SRCCOPY);
   }
   GdiFlush();
   Image image;
   image.width = w;
   image.height = h;
   image.rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
-  const uint8_t* bgra = static_cast<const uint8_t*>(shot.bits);
+  const uint8_t* bgra = static_cast<const uint8_t*>(bits);
   for (size_t i = 0; i < static_cast<size_t>(w) * static_cast<size_t>(h); ++i) {
     image.rgb[3 * i] = bgra[4 * i + 2];
     image.rgb[3 * i + 1] = bgra[4 * i + 1];
