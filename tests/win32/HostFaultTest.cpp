@@ -66,7 +66,7 @@ win32::Variant S(const wchar_t* s) { return win32::Variant::String(s); }
 
 // One host with every fake recording into one log.
 struct Rig : FakeWindowServices {
-  Rig() : FakeWindowServices(true) {}
+  Rig() : FakeWindowServices(Record::EveryCall) {}
 };
 
 // The stored values, as text, of the keys a test looks at.

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FakeExchange.h"
@@ -33,11 +34,12 @@ inline win32::Variant Stored(FakeDataContainer& c, const wchar_t* key) {
 
 // The services a topology window asks its host for, offered by one frame:
 // the exchange fakes as "ARCom", and MemConfig, PersonalData, TempData and
-// LoginInfo. With everyCall, the frame and the containers record into the
-// exchange's log too.
+// LoginInfo. The exchange records into the log; with EveryCall, so do the
+// frame and the containers.
 struct FakeWindowServices : FakeExchangeServices {
-  explicit FakeWindowServices(bool everyCall = false) {
-    if (everyCall) {
+  enum class Record { Exchange, EveryCall };
+  explicit FakeWindowServices(Record record = Record::Exchange) {
+    if (record == Record::EveryCall) {
       for (FakeDataContainer* c : {&personal, &temp, &login}) c->hostLog = &log;
       memConfig.hostLog = &log;
       frame.hostLog = &log;
