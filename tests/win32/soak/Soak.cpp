@@ -10,12 +10,12 @@
 #include <psapi.h>  // needs windows.h first
 // clang-format on
 
-#include "ARCom.h"
 #include "FakeExchange.h"
 #include "MessageBoxCloser.h"
-#include "Packet.h"
-#include "Services.h"
 #include "WindowSession.h"
+#include "host/ARCom.h"
+#include "host/PacketClasses.h"
+#include "host/Services.h"
 #include "win32/GdiHandles.h"
 #include "window/MainForm.h"
 
