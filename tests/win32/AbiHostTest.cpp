@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "PluginExports.h"
+
 namespace topo::test {
 namespace {
 
@@ -401,15 +403,6 @@ struct Registration {
   DWORD cookie = 0;
   HRESULT result = E_FAIL;
 };
-
-using InitFn = void(__stdcall*)(int, const char*, IUnknown*, int);
-using UninitFn = void(__stdcall*)();
-using EntryFn = HWND(__stdcall*)(int, HWND, HWND, IUnknown*, int);
-
-template <class F>
-F Export(HMODULE module, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 LRESULT CALLBACK FrameProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return m == WM_CLOSE ? 0 : DefWindowProcW(w, m, wp, lp);

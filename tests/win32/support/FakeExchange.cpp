@@ -103,9 +103,6 @@ class FakeUnpacker::Field : public FakeDispatch<host::IUnpackerField> {
     log_.Fray(Name);
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Reserved10() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetValue(VARIANT* Value) override {
     VariantInit(Value);
     HRESULT hr = log_.Record("GetValue " + Text(name_));
@@ -181,6 +178,12 @@ HRESULT FakeUnpacker::Next() {
 HRESULT FakeUnpacker::GetEof(VARIANT_BOOL* Eof) {
   *Eof = row_ >= table.rows.size() ? VARIANT_TRUE : VARIANT_FALSE;
   return log_.Record("GetEof");
+}
+
+long FakeUnpacker::FieldRefs() const {
+  long refs = 0;
+  for (const auto& field : handedOut_) refs += field->Refs();
+  return refs;
 }
 
 class FakeClassRegistration::Factory : public IClassFactory {
