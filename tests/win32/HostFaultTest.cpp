@@ -3,11 +3,15 @@
 // recorded calls are then replayed with each fault on each call in turn. Each
 // time the window shows only what that step shows for a failure (a box, the
 // error alarm, or nothing), leaves the baseline file and the settings as they
-// were, and gives back every reference it took.
+// were, and gives back every reference it took. The clean run's calls are
+// also checked against data/host-calls.txt, so that no rework of the exchange
+// code changes what the host is asked, or in which order, unnoticed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -220,6 +224,33 @@ class HostFaultTest : public testing::Test {
 
 std::string Name(const std::string& line) { return line.substr(0, line.find(' ')); }
 
+// The recorded calls of a clean run, one a line ('#' starts a comment). With
+// TOPO_UPDATE_GOLDEN=1 the file is written from this run instead: for a
+// deliberate change of the calls, reviewed in the file's diff.
+void CompareWithGolden(const std::vector<std::string>& recorded) {
+  const char* dir = std::getenv("TOPO_TEST_DATA");
+  ASSERT_TRUE(dir) << "TOPO_TEST_DATA names the folder of host-calls.txt (ctest sets it)";
+  const std::filesystem::path path = std::filesystem::path(dir) / "host-calls.txt";
+  const char* update = std::getenv("TOPO_UPDATE_GOLDEN");
+  if (update && std::string(update) == "1") {
+    std::ofstream out(path, std::ios::binary);
+    out << "# The host calls of HostFaultTest's clean run, in order.\n";
+    for (const std::string& call : recorded) out << call << "\n";
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+    return;
+  }
+  std::ifstream in(path, std::ios::binary);
+  ASSERT_TRUE(in) << "cannot read " << path;
+  std::vector<std::string> golden;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] != '#') golden.push_back(line);
+  for (size_t i = 0; i < std::max(golden.size(), recorded.size()); ++i) {
+    ASSERT_EQ(i < golden.size() ? golden[i] : "(none)",
+              i < recorded.size() ? recorded[i] : "(none)")
+        << "host call " << i << " differs from " << path;
+  }
+}
+
 // The faults a call can be given: an error always; an empty or wrong-typed
 // out-parameter where it has one of that kind; a time-out where the host
 // reports one.
@@ -319,6 +350,7 @@ TEST_F(HostFaultTest, EveryHostCallFailingInTurnShowsOnlyWhatItsStepShows) {
     recorded = rig.log.calls;
     EXPECT_EQ(0, rig.Refs());
   }
+  ASSERT_NO_FATAL_FAILURE(CompareWithGolden(recorded));
   ASSERT_TRUE(clean.attached && !clean.alarm && clean.boxes == 0) << Describe(clean);
   ASSERT_GT(phases[Close], phases[Status]);
 
