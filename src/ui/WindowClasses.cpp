@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "ui/Form.h"
-#include "ui/FormLayout.h"
+#include "ui/ControlClasses.h"
 #include "win32/ThisModule.h"
 
 namespace topo::ui {
