@@ -106,8 +106,7 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         TakeScreenshot(SeriesPath(options_.screenshot, ++seriesShots_));
       } else if (wp == kStatusOpenTimer) {
         KillTimer(window, wp);
-        // The menu's own modal loop reads the keys of the next timer.
-        if (OpenStatusMenu(plugin_, *options_.status))
+        if (OpenStatusQuery(plugin_, *options_.status))
           SetTimer(window, kStatusMenuTimer, 400, nullptr);
       } else if (wp == kStatusMenuTimer) {
         KillTimer(window, wp);

@@ -40,7 +40,7 @@ BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
 
 }  // namespace
 
-bool OpenStatusMenu(HWND plugin, const StatusQuery& q) {
+bool OpenStatusQuery(HWND plugin, const StatusQuery& q) {
   if (!plugin || !IsWindow(plugin)) return false;
   PostClick(plugin, {q.x, q.y, true, q.at});
   return true;

@@ -1,18 +1,19 @@
-// --status: the host opens the plug-in's status query as an operator does,
-// from the node menu of a box, and a second later runs the query on one
-// instance with one function.
+// --status: the host opens the plug-in's status query as an operator does (a
+// right click on the node's box, then the node menu's status entry), and a
+// second later chooses the instance and one function and runs the query.
 #pragma once
 
 #include <windows.h>
 
 #include "host/Options.h"
+#include "host/Services.h"
 
 namespace arhost {
 
-// A right click on the node's box, which opens its menu; false when there is
-// no window to click.
-bool OpenStatusMenu(HWND plugin, const StatusQuery& q);
-// The menu's first entry, its status command, which opens the dialog.
+// A right click on the node's box: its menu opens, whose modal loop then
+// reads the keys of ChooseStatusEntry. False when there is no window.
+bool OpenStatusQuery(HWND plugin, const StatusQuery& q);
+// The node menu's first entry is its status command.
 void ChooseStatusEntry(HWND plugin);
 // Chooses the instance and the function in the open dialog and presses its
 // push button.
