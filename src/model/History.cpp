@@ -140,8 +140,6 @@ void THistoryTracker::CompareBox(TBoxState& state, TInstanceBits running, bool i
   state.Fresh = false;
   if (!primed_) return;
   if (!fresh && running == before) return;
-  state.Changed = true;
-  state.LastChange = now;
   THistoryEvent& e = out.emplace_back();
   e.Time = now;
   e.IsAS = isAS;
@@ -256,22 +254,6 @@ void THistoryTracker::RefreshSucceeded(const TLocalTime& now, std::vector<THisto
   failures_ = 0;
 }
 
-std::optional<TLocalTime> THistoryTracker::LastChange(std::string_view arNode,
-                                                      std::string_view server) const {
-  for (const TARState& state : states_) {
-    if (state.Box.Name != arNode) continue;
-    const TBoxState* box = &state.Box;
-    if (!server.empty()) {
-      box = nullptr;
-      for (const TBoxState& s : state.Servers)
-        if (s.Name == server) box = &s;
-    }
-    if (!box || !box->Changed) return std::nullopt;
-    return box->LastChange;
-  }
-  return std::nullopt;
-}
-
 // ---- THistory -------------------------------------------------------------
 
 void THistory::Add(THistoryEvent event) {
@@ -283,6 +265,18 @@ void THistory::Add(THistoryEvent event) {
 void THistory::SetCapacity(size_t capacity) {
   capacity_ = capacity;
   while (events_.size() > capacity_) events_.pop_front();
+}
+
+std::optional<TLocalTime> LastChange(const THistory& history, std::string_view arNode,
+                                     std::string_view server) {
+  for (size_t i = history.Count(); i-- > 0;) {
+    const THistoryEvent& e = history.At(i);
+    if (e.Kind > TEventKind::NodeUp) continue;
+    const bool match = server.empty() ? !e.IsAS && e.Node == arNode
+                                      : e.IsAS && e.Node == server && e.ARNode == arNode;
+    if (match) return e.Time;
+  }
+  return std::nullopt;
 }
 
 }  // namespace topo

@@ -96,17 +96,11 @@ class THistoryTracker {
   void RefreshFailed(const TLocalTime& now, std::vector<THistoryEvent>& out);
   void RefreshSucceeded(const TLocalTime& now, std::vector<THistoryEvent>& out);
 
-  // When a box's status last changed in this session (nothing before the
-  // first change); server empty for an AR box.
-  std::optional<TLocalTime> LastChange(std::string_view arNode, std::string_view server) const;
-
  private:
   struct TBoxState {
     std::string Name;
     TInstanceBits Running = 0;
-    bool Fresh = true;     // new to the comparison: not compared yet
-    bool Changed = false;  // LastChange is set
-    TLocalTime LastChange;
+    bool Fresh = true;  // new to the comparison: not compared yet
   };
   struct TLinkState {
     uint64_t Key = 0;  // the upper AR node's name, hashed
@@ -149,5 +143,10 @@ class THistory {
   size_t capacity_;
   uint64_t added_ = 0;
 };
+
+// When the history last saw a box's status change (appeared, instances,
+// down, up); server empty for an AR box.
+std::optional<TLocalTime> LastChange(const THistory& history, std::string_view arNode,
+                                     std::string_view server);
 
 }  // namespace topo
