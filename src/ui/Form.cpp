@@ -235,6 +235,13 @@ void Form::MoveImage(const std::wstring& name, int left, int top) {
   if (image->Visible()) InvalidateImage(*image);
 }
 
+void Form::MarkImage(const std::wstring& name, bool marked) {
+  FormImage* image = FindImage(name);
+  if (!image || image->Marked() == marked) return;
+  image->SetMarked(marked);
+  if (image->Visible()) InvalidateImage(*image);
+}
+
 void Form::BuildMenus() {
   for (const std::wstring& name : layout_.menus) {
     auto menu = std::make_unique<PopupMenu>();

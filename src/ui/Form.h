@@ -76,6 +76,8 @@ class Form {
   const FormImage* Image(const std::wstring& name) const;
   void ShowImage(const std::wstring& name, bool visible);
   void MoveImage(const std::wstring& name, int left, int top);
+  // Draws a picture in its marked form (faded, with a check mark) or plain.
+  void MarkImage(const std::wstring& name, bool marked);
   using Handler = std::function<void(HWND sender)>;
   // A popup menu of the layout, or the sub-menu of one of its items (to be
   // rebuilt at run time); null when there is none by that name.

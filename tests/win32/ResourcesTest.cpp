@@ -63,12 +63,15 @@ TEST_F(ResourcesTest, StringTableHoldsTheFiveTexts) {
   EXPECT_EQ(LoadPluginString(dll_.Get(), 65523), L"%s \x7684\x542F\x52A8\x5BC6\x7801:");
   EXPECT_FALSE(LoadPluginString(dll_.Get(), 65524).empty());
   EXPECT_EQ(LoadPluginString(dll_.Get(), 65519), L"") << "a string that is not in the table";
+  // The history's and the details' texts, one for each event kind among them.
+  for (UINT id = bridge::kStrEventKinds; id <= bridge::kStrLastChange; ++id)
+    EXPECT_FALSE(LoadPluginString(dll_.Get(), id).empty()) << id;
 
   DataModule other(L"topo_testres.dll");
   EXPECT_EQ(LoadPluginString(other.Get(), 65520), L"test ok");
 }
 
-TEST_F(ResourcesTest, TheThreeLayoutsParse) {
+TEST_F(ResourcesTest, TheLayoutsParse) {
   struct Expected {
     const wchar_t* resource;
     const wchar_t* caption;
@@ -78,8 +81,9 @@ TEST_F(ResourcesTest, TheThreeLayoutsParse) {
   };
   const Expected all[] = {
       {bridge::kBizFormBaseLayout, L"BizFormBase", 235, 188, 459, 310, false, 0},
-      {bridge::kMainFormLayout, L"\x62D3\x6251\x56FE", 221, 154, 786, 480, true, 16},
+      {bridge::kMainFormLayout, L"\x62D3\x6251\x56FE", 221, 154, 786, 480, true, 18},
       {bridge::kFormStatusLayout, L"\x72B6\x6001", 240, 229, 689, 268, true, 5},
+      {bridge::kHistoryFormLayout, L"\x4E8B\x4EF6\x8BB0\x5F55", 260, 180, 640, 380, false, 6},
   };
   for (const Expected& e : all) {
     ui::FormLayout layout = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), e.resource));
