@@ -110,12 +110,14 @@ TMainForm::TMainForm(bridge::ModuleServices& module)
   if (HWND history = Control(L"btnHistory"))
     SetClickHandler(history, [this](HWND) { btnHistoryClick(); });
   BindCommands();
-  MakeTooltip();
 }
 
 TMainForm::~TMainForm() = default;
 
 void TMainForm::AfterAttach() {
+  // Made once the window is the host's child, so that the tip's owner is the
+  // host's top-level window, above which it must show.
+  MakeTooltip();
   // The baseline's folder, from the host's memory configuration.
   win32::ComPtr<IUnknown> service;
   win32::BStr memConfigName(L"MemConfig");
