@@ -43,12 +43,12 @@ TBoxName TMainForm::SelectedBox() const {
 
 void TMainForm::AcknowledgeAlarms() {
   bool acknowledged = false;
-  if (Image(L"ImgError")->Visible()) {
+  if (ImageShown(L"ImgError")) {
     alarms_.AcknowledgeError();
     MarkImage(L"ImgError", true);
     acknowledged = true;
   }
-  if (Image(L"imgWarn")->Visible()) {
+  if (ImageShown(L"imgWarn")) {
     alarms_.AcknowledgeWarning(DownLinks(*Model_));
     MarkImage(L"imgWarn", true);
     acknowledged = true;

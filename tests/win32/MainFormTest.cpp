@@ -12,11 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeExchange.h"
-#include "model/HistoryFile.h"
+#include "MainFormFixture.h"
 #include "plugin/EntryPoints.h"
-#include "win32/BStr.h"
 #include "win32/Cp936.h"
+#include "win32/Variant.h"
 #include "window/MainForm.h"
 
 namespace topo::test {
@@ -25,67 +24,35 @@ namespace {
 using plugin::Module;
 using window::TMainForm;
 
-const std::vector<std::wstring> kReportFields = {L"ar",     L"ar_active", L"parent_ar",
-                                                 L"sub_ar", L"sub_as",    L"as_active"};
 constexpr wchar_t kUp[] = L"1,0,0,0,0,0,0,0,0,0";
 constexpr wchar_t kDown[] = L"0,0,0,0,0,0,0,0,0,0";
 
-class MainFormTest : public testing::Test, protected FakeExchangeServices {
+class MainFormTest : public MainFormFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, packerClass.Result());
-    ASSERT_EQ(S_OK, unpackerClass.Result());
-    Module().ResetForTest();
-    oldDisplay_ = Module().SetErrorDisplay(
-        [this](HWND, const std::wstring& text) { errors.push_back(text); });
+    MainFormFixture::SetUp();
     oldSounds_ = Module().SetSoundPlayer([this](const void* wave) { sounds += wave != nullptr; });
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    memConfig.personalDataDir = std::wstring(dir) + L"topo-main-form-test\\";
-    // Each test starts the day's history afresh.
-    CreateDirectoryW(memConfig.personalDataDir.c_str(), nullptr);
-    DeleteFileW(
-        (memConfig.personalDataDir + win32::WideFromCp936(HistoryFileName(window::LocalNow())))
-            .c_str());
-    frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
-    frame.Offer(L"MemConfig", &memConfig);
-    frame.Offer(L"PersonalData", &personal);
-    frame.Offer(L"TempData", &temp);
     Network(kUp);
   }
   void TearDown() override {
-    for (TMainForm* f : forms)
-      if (f->Handle()) DestroyWindow(f->Handle());
-    PumpMessages();
     Module().SetSoundPlayer(oldSounds_);
-    Module().SetErrorDisplay(oldDisplay_);
-    Module().ResetForTest();
+    MainFormFixture::TearDown();
   }
-
   // The network the next refresh reports: R0 with R1 under it, whose state
   // decides whether the link between them is drawn inactive; with r2 a second
   // child R2, with s1 a server S1 under R1 in that state ("1" up, "0" down).
   void Network(const wchar_t* r1, const wchar_t* r2 = nullptr, const wchar_t* s1 = nullptr) {
-    auto S = [](const wchar_t* s) { return win32::Variant::String(s); };
-    std::vector<std::vector<win32::Variant>> rows;
-    const auto row = [&rows, &S](std::initializer_list<const wchar_t*> values) {
-      rows.emplace_back();
-      for (const wchar_t* v : values) rows.back().push_back(S(v));
-    };
-    row({L"R0", kUp, L"", r2 ? L"R1,R2" : L"R1", L"", L""});
-    row({L"R1", r1, L"R0", L"", s1 ? L"S1" : L"", s1 ? s1 : L""});
-    if (r2) row({L"R2", r2, L"R0", L"", L"", L""});
-    unpacker.table.fields = kReportFields;
-    unpacker.table.rows = std::move(rows);
+    std::vector<std::vector<std::wstring>> rows = {
+        {L"R0", kUp, L"", r2 ? L"R1,R2" : L"R1", L"", L""},
+        {L"R1", r1, L"R0", L"", s1 ? L"S1" : L"", s1 ? s1 : L""}};
+    if (r2) rows.push_back({L"R2", r2, L"R0", L"", L"", L""});
+    Report(rows);
   }
   // The host's login data, which commands need.
   void OfferLogin() {
-    for (auto [key, value] : {std::pair{L"AdminAR", L"R0"}, std::pair{L"AdminAS", L"ADM"},
-                              std::pair{L"LoginName", L"op"}}) {
-      win32::BStr name(key);
-      login.SetValue(name.Get(), win32::Variant::String(value).Get());
-    }
-    frame.Offer(L"LoginInfo", &login);
+    Put(login, L"AdminAR", win32::Variant::String(L"R0"));
+    Put(login, L"AdminAS", win32::Variant::String(L"ADM"));
+    Put(login, L"LoginName", win32::Variant::String(L"op"));
   }
   static RECT BoxOnScreen(TMainForm& f, const TRect& r) {
     RECT box{r.Left - f.ScrollPosition(SB_HORZ), r.Top - f.ScrollPosition(SB_VERT),
@@ -97,23 +64,6 @@ class MainFormTest : public testing::Test, protected FakeExchangeServices {
     SendMessageW(f.Handle(), message, message == WM_MOUSEMOVE ? 0 : MK_LBUTTON,
                  MAKELPARAM(at.x, at.y));
   }
-  static void Store(FakeDataContainer& c, const wchar_t* key, LONG value) {
-    win32::BStr name(key);
-    c.SetValue(name.Get(), win32::Variant::Int32(value).Get());
-  }
-  static win32::Variant Stored(FakeDataContainer& c, const wchar_t* key) {
-    win32::BStr name(key);
-    win32::Variant value;
-    c.GetValue(name.Get(), value.Put());
-    return value;
-  }
-  TMainForm& Open() {
-    TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
-    forms.push_back(form);
-    form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame);
-    form->Show();
-    return *form;
-  }
   static bool Visible(TMainForm& f, const wchar_t* image) { return f.Image(image)->Visible(); }
   static POINT At(TMainForm& f, const wchar_t* image) {
     const RECT& r = f.Image(image)->Bounds();
@@ -121,16 +71,9 @@ class MainFormTest : public testing::Test, protected FakeExchangeServices {
   }
   static void Paint(TMainForm& f) { UpdateWindow(f.Handle()); }
 
-  FakeMemConfig memConfig;
-  FakeDataContainer personal, temp, login;
-  FakeAppFrame frame;
-  TestWindow hostWindow{true, L"main form host"};
-  std::vector<TMainForm*> forms;
-  std::vector<std::wstring> errors;
   int sounds = 0;  // sounds played (a stop is not counted)
 
  private:
-  plugin::TModuleState::ErrorDisplay oldDisplay_;
   plugin::TModuleState::SoundPlayer oldSounds_;
 };
 
@@ -174,7 +117,7 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
   for (const Case& c : cases) {
     FakeDataContainer fresh;
     frame.Offer(L"PersonalData", &fresh);
-    for (auto [key, value] : c.stored) Store(fresh, key, value);
+    for (auto [key, value] : c.stored) Put(fresh, key, win32::Variant::Int32(value));
     TMainForm& f = Open();
     SCOPED_TRACE(c.seconds);
     EXPECT_EQ(c.seconds, f.UpDownPosition(L"udTimer"));
@@ -194,18 +137,18 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
   // A stored text that is no number counts as nothing stored.
   FakeDataContainer texts;
   frame.Offer(L"PersonalData", &texts);
-  win32::BStr key(L"TimerInterval");
-  texts.SetValue(key.Get(), win32::Variant::String(L"abc").Get());
-  EXPECT_EQ(5, Open().UpDownPosition(L"udTimer"));
-  DestroyWindow(forms.back()->Handle());
+  Put(texts, L"TimerInterval", win32::Variant::String(L"abc"));
+  TMainForm& f = Open();
+  EXPECT_EQ(5, f.UpDownPosition(L"udTimer"));
+  DestroyWindow(f.Handle());
   EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(MainFormTest, AWindowThatFailedToAttachLeavesTheSettingsAlone) {
-  Store(personal, L"TimerInterval", 30);
+  Put(personal, L"TimerInterval", win32::Variant::Int32(30));
   frame.Withdraw(L"MemConfig");
   TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
-  EXPECT_THROW(form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame), std::exception);
+  EXPECT_THROW(form->AttachToHost(3101, session.Host(), nullptr, &frame), std::exception);
   DestroyWindow(form->Handle());
   win32::Variant kept = Stored(personal, L"TimerInterval");
   EXPECT_EQ(VT_I4, kept.Type()) << "the defaults were written over the operator's settings";
@@ -321,7 +264,6 @@ TEST_F(MainFormTest, EachWindowHasItsOwnStatusDialogAndClosesInEitherOrder) {
     EXPECT_TRUE(IsWindow(second));
     DestroyWindow(second);
     PumpMessages();
-    forms.clear();
   }
 }
 
@@ -426,11 +368,10 @@ TEST_F(MainFormTest, MuteIsKeptPerUserAndReadBack) {
     SCOPED_TRACE(c.what);
     FakeDataContainer fresh;
     frame.Offer(L"PersonalData", &fresh);
-    win32::BStr key(L"AlarmMute");
     if (c.text)
-      fresh.SetValue(key.Get(), win32::Variant::String(c.text).Get());
+      Put(fresh, L"AlarmMute", win32::Variant::String(c.text));
     else if (c.number >= 0)
-      fresh.SetValue(key.Get(), win32::Variant::Int16(c.number).Get());
+      Put(fresh, L"AlarmMute", win32::Variant::Int16(c.number));
     TMainForm& f = Open();
     EXPECT_EQ(c.muted, f.Alarms().Muted);
     EXPECT_EQ(c.muted ? BST_CHECKED : BST_UNCHECKED,
@@ -438,8 +379,9 @@ TEST_F(MainFormTest, MuteIsKeptPerUserAndReadBack) {
     // The switch turned over is what the next window reads.
     SendMessageW(f.Control(L"cbMute"), BM_CLICK, 0, 0);
     DestroyWindow(f.Handle());
-    EXPECT_EQ(!c.muted, Open().Alarms().Muted);
-    DestroyWindow(forms.back()->Handle());
+    TMainForm& again = Open();
+    EXPECT_EQ(!c.muted, again.Alarms().Muted);
+    DestroyWindow(again.Handle());
   }
   EXPECT_TRUE(errors.empty());
 }
