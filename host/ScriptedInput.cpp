@@ -13,6 +13,13 @@ void PostClick(HWND plugin, const Click& click) {
   // its own client coordinates, as a real click would deliver them.
   HWND target = plugin;
   POINT p = {click.x, click.y};
+  if (click.hover) {
+    // The pointer itself goes there, or the window would be told at once
+    // that the mouse has left it.
+    POINT screen = p;
+    ClientToScreen(plugin, &screen);
+    SetCursorPos(screen.x, screen.y);
+  }
   for (;;) {
     HWND child = ChildWindowFromPointEx(target, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
     if (!child || child == target) break;
@@ -21,6 +28,7 @@ void PostClick(HWND plugin, const Click& click) {
   }
   LPARAM at = MAKELPARAM(p.x, p.y);
   PostMessageW(target, WM_MOUSEMOVE, 0, at);
+  if (click.hover) return;
   PostMessageW(target, click.right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
                click.right ? MK_RBUTTON : MK_LBUTTON, at);
   PostMessageW(target, click.right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
@@ -33,8 +41,9 @@ void PostKeys(HWND plugin, const KeyPresses& presses) {
   if (!target) target = plugin;
   if (!target || !IsWindow(target)) return;
   static const std::pair<const wchar_t*, WPARAM> kNamed[] = {
-      {L"down", VK_DOWN},    {L"up", VK_UP},      {L"left", VK_LEFT}, {L"right", VK_RIGHT},
-      {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"tab", VK_TAB},   {L"back", VK_BACK}};
+      {L"down", VK_DOWN},   {L"up", VK_UP},        {L"left", VK_LEFT},
+      {L"right", VK_RIGHT}, {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE},
+      {L"tab", VK_TAB},     {L"back", VK_BACK},    {L"f8", VK_F8}};
   for (const std::wstring& key : presses.keys) {
     WPARAM vk = 0;
     for (const auto& [name, code] : kNamed)

@@ -19,6 +19,7 @@ inline constexpr const wchar_t* kLayoutResourceType = L"LAYOUT";
 inline constexpr const wchar_t* kBizFormBaseLayout = L"BIZFORMBASE";
 inline constexpr const wchar_t* kMainFormLayout = L"TMAINFORM";
 inline constexpr const wchar_t* kFormStatusLayout = L"TFORMSTATUS";
+inline constexpr const wchar_t* kHistoryFormLayout = L"THISTORYFORM";
 
 // Ids of the string table.
 inline constexpr UINT kStrOk = 65520;
@@ -26,6 +27,30 @@ inline constexpr UINT kStrCancel = 65521;
 inline constexpr UINT kStrPleaseEnter = 65522;
 inline constexpr UINT kStrStartupPassword = 65523;
 inline constexpr UINT kStrPrompt = 65524;
+
+// The event history and the box details: the name of event kind k is
+// kStrEventKinds + k; each label ends where its value follows.
+inline constexpr UINT kStrEventKinds = 65400;  // to 65414
+inline constexpr UINT kStrAllKinds = 65415;
+inline constexpr UINT kStrColumnTime = 65416;
+inline constexpr UINT kStrColumnEvent = 65417;
+inline constexpr UINT kStrColumnNode = 65418;
+inline constexpr UINT kStrColumnDetails = 65419;
+inline constexpr UINT kStrStarted = 65420;
+inline constexpr UINT kStrStopped = 65421;
+inline constexpr UINT kStrInstance = 65422;
+inline constexpr UINT kStrAnswer = 65423;
+inline constexpr UINT kStrActor = 65424;
+inline constexpr UINT kStrFailures = 65425;
+inline constexpr UINT kStrUpperAR = 65426;
+inline constexpr UINT kStrARNode = 65427;
+inline constexpr UINT kStrAccepted = 65428;
+inline constexpr UINT kStrRunning = 65429;
+inline constexpr UINT kStrNoneRunning = 65430;
+inline constexpr UINT kStrLinks = 65431;
+inline constexpr UINT kStrLinkUp = 65432;
+inline constexpr UINT kStrLinkDown = 65433;
+inline constexpr UINT kStrLastChange = 65434;
 
 // The raw bytes of a window layout. A source that lacks it is an error (no
 // second lookup in the plug-in file): throws std::runtime_error naming it.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/AppendStore.h"
+
 namespace topo::win32 {
 
 std::wstring WideFromCp936(const std::string& text);
@@ -23,5 +25,16 @@ int Cp936FromWide(std::wstring_view text, char* out, int capacity);
 
 std::wstring WideFromUtf8(const std::string& text);
 std::string Utf8FromWide(const std::wstring& text);
+
+// Code page 936 <-> UTF-8 for the core (the event file), through UTF-16.
+class Cp936Codec : public TextCodec {
+ public:
+  std::string Utf8FromCp936(const std::string& text) const override {
+    return Utf8FromWide(WideFromCp936(text));
+  }
+  std::string Cp936FromUtf8(const std::string& text) const override {
+    return Cp936FromWide(WideFromUtf8(text));
+  }
+};
 
 }  // namespace topo::win32

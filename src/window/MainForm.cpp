@@ -3,7 +3,6 @@
 #include "window/MainForm.h"
 
 #include <commctrl.h>
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <chrono>
@@ -29,8 +28,8 @@ constexpr const wchar_t* kToolbarNames[TMainForm::kToolbarCount] = {
     L"edWidth",      L"udWidth",       L"lbHeight",    L"edHeight",   L"udHeight",
     L"btnSaveDatum", L"cbDisplayLine", L"btnReLocate", L"lbTimer2"};
 
-constexpr UINT kSoundFlags = SND_ASYNC | SND_MEMORY | SND_NOSTOP;  // 21
-static_assert(kSoundFlags == 21);
+// Controls right of the row that stay pinned with it, when the layout has them.
+constexpr const wchar_t* kPinnedExtras[] = {L"btnHistory", L"cbMute"};
 
 // The client point of a mouse message (windowsx.h would bring macros that
 // clash with the canvas's names).
@@ -90,18 +89,32 @@ TMainForm::TMainForm(bridge::ModuleServices& module)
   SetChangeHandler(Control(L"edTimer"), [this](HWND) { edTimerChange(); });
   SetChangeHandler(Control(L"edWidth"), [this](HWND) { edWidthChange(); });
   SetChangeHandler(Control(L"edHeight"), [this](HWND) { edHeightChange(); });
+  for (const wchar_t* name : kPinnedExtras) {
+    if (HWND control = Control(name)) {
+      RECT bounds;
+      GetWindowRect(control, &bounds);
+      MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&bounds), 2);
+      pinnedExtras_.emplace_back(control, bounds);
+    }
+  }
+  if (HWND mute = Control(L"cbMute")) SetClickHandler(mute, [this](HWND) { cbMuteClick(); });
+  if (HWND history = Control(L"btnHistory"))
+    SetClickHandler(history, [this](HWND) { btnHistoryClick(); });
   BindCommands();
 }
 
 TMainForm::~TMainForm() = default;
 
 void TMainForm::AfterAttach() {
+  // Made once the window is the host's child, so that the tip's owner is the
+  // host's top-level window, above which it must show.
+  MakeTooltip();
   // The baseline's folder, from the host's memory configuration.
   const auto memConfig =
       bridge::HostService<host::IMemConfig>(AppFrame(), L"MemConfig", host::IID_IMemConfig);
-  DatumPath_ = win32::VariantText(
-                   bridge::ReadValue(memConfig.Get(), "MemConfig", L"PersonalDataDir").Get()) +
-               "DatumNode.xml";
+  const std::string personalDir = win32::VariantText(
+      bridge::ReadValue(memConfig.Get(), "MemConfig", L"PersonalDataDir").Get());
+  DatumPath_ = personalDir + "DatumNode.xml";
 
   try {
     Model_->LoadFromFile(DatumPath_, win32::MsxmlDocument::Factory());
@@ -115,7 +128,9 @@ void TMainForm::AfterAttach() {
   SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
   ReadSetting(L"ScrollHeight", L"udHeight", 600);
   SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  ReadMute();
   settingsRead_ = true;
+  StartHistory(personalDir);
 
   ErrorSound_ = LoadSound("ERROR_WAV");
   WarnSound_ = LoadSound("WARN_WAV");
@@ -207,15 +222,16 @@ bool TMainForm::DisplayLinks() const {
 }
 
 void TMainForm::FormPaint(HDC dc, const RECT& update) {
-  for (int i = 0; i < kToolbarCount; ++i) {
+  const auto pin = [this](HWND control, const RECT& want) {
     RECT now;
-    GetWindowRect(ToolbarControls_[i], &now);
+    GetWindowRect(control, &now);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&now), 2);
-    const RECT& want = ToolbarBounds_[i];
     if (now.left != want.left || now.top != want.top)
-      SetWindowPos(ToolbarControls_[i], nullptr, want.left, want.top, 0, 0,
+      SetWindowPos(control, nullptr, want.left, want.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  };
+  for (int i = 0; i < kToolbarCount; ++i) pin(ToolbarControls_[i], ToolbarBounds_[i]);
+  for (const auto& [control, bounds] : pinnedExtras_) pin(control, bounds);
   InactiveLinkDrawn_ = false;
   BackBuffer buffer(dc, update);
   HDC back = buffer.Dc();
@@ -249,25 +265,44 @@ void TMainForm::RefreshStatus() {
     // A failed refresh is reported by the error picture and sound only.
   }
   ShowImage(L"ImgError", !ok);
-  if (!ok) {
-    AlarmPlacement(L"ImgError");
-    if (ErrorSound_) sndPlaySoundA(static_cast<const char*>(ErrorSound_), kSoundFlags);
-  }
+  RecordRefresh(ok);
+  // An acknowledged outage keeps its picture where the operator clicked it, silent.
+  const TAlarmTick tick = alarms_.ErrorTick(!ok);
+  MarkImage(L"ImgError", tick.Acknowledged);
+  if (!ok && !tick.Acknowledged) AlarmPlacement(L"ImgError");
+  if (tick.Sound && ErrorSound_) Services().PlayAlarm(ErrorSound_);
 }
 
 void TMainForm::TimerTimer() {
   RefreshStatus();
   InvalidateRect(Handle(), nullptr, FALSE);
+  RefreshTooltip();
   // A layout may lack either picture (a resource file of the operator's):
   // a missing one counts as not shown, and its sound still plays.
-  const ui::FormImage* error = Image(L"ImgError");
-  const bool warn = InactiveLinkDrawn_ && !(error && error->Visible());
+  const bool error = ImageShown(L"ImgError");
+  const bool warn = InactiveLinkDrawn_ && !error;
   ShowImage(L"imgWarn", warn);
+  // While the network cannot be reached the model is not current: the
+  // warning's acknowledgement waits for the next answer.
+  TAlarmTick tick;
+  if (!error) {
+    const TLinkSet down = warn ? DownLinks(*Model_) : TLinkSet();
+    tick = alarms_.WarningTick(down);
+    // A picture drawn from the paint before this refresh, whose links have
+    // mended since, still sounds as it always did.
+    if (warn && down.empty()) tick = {false, !alarms_.Muted};
+  }
+  MarkImage(L"imgWarn", tick.Acknowledged);
   if (warn) {
     InactiveLinkDrawn_ = false;
-    AlarmPlacement(L"imgWarn");
-    if (WarnSound_) sndPlaySoundA(static_cast<const char*>(WarnSound_), kSoundFlags);
+    if (!tick.Acknowledged) AlarmPlacement(L"imgWarn");
+    if (tick.Sound && WarnSound_) Services().PlayAlarm(WarnSound_);
   }
+}
+
+bool TMainForm::ImageShown(const wchar_t* image) const {
+  const ui::FormImage* picture = Image(image);
+  return picture && picture->Visible();
 }
 
 void TMainForm::AlarmPlacement(const wchar_t* image) {
@@ -293,12 +328,15 @@ TPoint TMainForm::ClientToScreen(TPoint client) {
 }
 
 void TMainForm::FormMouseDown(TMouseButton button, int x, int y) {
+  HideTooltip();
   Model_->MouseDown(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
+  if (historyForm_) historyForm_->SelectionChanged();
 }
 
 void TMainForm::FormMouseMove(int x, int y) {
   Model_->MouseMove(x, y, CanvasRect(), ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
   if (Model_->Dragging) InvalidateRect(Handle(), nullptr, FALSE);
+  HoverAt(x, y);
 }
 
 void TMainForm::FormMouseUp(TMouseButton button, int x, int y) {
@@ -312,6 +350,9 @@ void TMainForm::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   KillTimer(Handle(), kTimerId);
+  // The history window belongs to this window and closes with it.
+  historyForm_.reset();
+  tooltip_.reset();
   // A window whose attaching failed before the settings were read would write
   // its defaults over the operator's settings: it writes nothing.
   if (!settingsRead_) return;
@@ -350,6 +391,8 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // the paint fills its own background, in the back buffer
     case WM_LBUTTONDOWN:
+      if (AlarmClick(XOf(lParam), YOf(lParam))) return 0;
+      [[fallthrough]];
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       SetCapture(Handle());
@@ -357,6 +400,10 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_MOUSEMOVE:
       FormMouseMove(XOf(lParam), YOf(lParam));
+      return 0;
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      if (!Model_->Dragging) HideTooltip();
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:

@@ -57,6 +57,9 @@ TEST_F(ResourcesTest, StringTableHoldsEveryTextAndAResourceFileReplacesThem) {
     EXPECT_FALSE(own.empty()) << id;
     EXPECT_NE(own, LoadPluginString(other.Get(), id)) << id;
   }
+  // The history's and the details' texts: the kinds' names and the labels.
+  for (UINT id = bridge::kStrEventKinds; id <= bridge::kStrLastChange; ++id)
+    EXPECT_FALSE(LoadPluginString(dll_.Get(), id).empty()) << id;
   EXPECT_NE(LoadPluginString(dll_.Get(), bridge::kStrStartupPassword).find(L"%s"),
             std::wstring::npos);
   EXPECT_EQ(LoadPluginString(other.Get(), bridge::kStrOk), L"test ok");
@@ -80,7 +83,8 @@ std::vector<std::wstring> LayoutNames(HMODULE module) {
 TEST_F(ResourcesTest, EveryLayoutParsesAndBuilds) {
   const std::vector<std::wstring> shipped = LayoutNames(dll_.Get());
   for (const wchar_t* used :
-       {bridge::kBizFormBaseLayout, bridge::kMainFormLayout, bridge::kFormStatusLayout}) {
+       {bridge::kBizFormBaseLayout, bridge::kMainFormLayout, bridge::kFormStatusLayout,
+        bridge::kHistoryFormLayout}) {
     EXPECT_NE(std::find(shipped.begin(), shipped.end(), used), shipped.end())
         << win32::Cp936FromWide(used);
   }
