@@ -6,6 +6,7 @@
 
 #include "ui/ExceptionBoundary.h"
 #include "ui/FormLayout.h"
+#include "ui/StringGridAccessible.h"
 #include "win32/GdiHandles.h"
 #include "win32/ThisModule.h"
 
@@ -111,6 +112,7 @@ void StringGrid::SetRow(int row) {
   row_ = std::clamp(row, fixedRows_, rows_ - 1);
   KeepRowVisible();
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  AnnounceSelectedRow(*this);
 }
 
 int StringGrid::ColLeft(int col) const {
@@ -120,6 +122,13 @@ int StringGrid::ColLeft(int col) const {
   for (int c = fixedCols_ + leftCol_; c < col; ++c) x += ColWidth(c) + kLine;
   for (int c = col; c < fixedCols_ + leftCol_; ++c) x -= ColWidth(c) + kLine;
   return x;
+}
+
+bool StringGrid::CellBounds(int col, int row, RECT& bounds) const {
+  const int left = ColLeft(col), top = RowTop(row);
+  bounds = {left, top, left + ColWidth(col), top + rowHeight_};
+  return (col < fixedCols_ || col >= fixedCols_ + leftCol_) &&
+         (row < fixedRows_ || row >= fixedRows_ + topRow_);
 }
 
 int StringGrid::RowTop(int row) const {
@@ -317,6 +326,11 @@ LRESULT StringGrid::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(font_);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
+    case WM_GETOBJECT:
+      if (LRESULT answer = accessible_.Answer(
+              wParam, lParam, [this] { return MakeAccessible<StringGridAccessible>(*this); }))
+        return answer;
+      break;
     case WM_HSCROLL:
       Scroll(SB_HORZ, LOWORD(wParam));
       return 0;

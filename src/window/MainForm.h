@@ -17,6 +17,7 @@
 #include "bridge/BizForm.h"
 #include "model/Nodes.h"
 #include "query/QueryDialog.h"
+#include "ui/AccessibleObject.h"
 #include "win32/Secret.h"
 #include "window/StatusRefresh.h"
 
@@ -81,6 +82,9 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private Re
   int UpDownPosition(const wchar_t* name) const;
   // The canvas: (0, 0, horizontal scroll range, vertical scroll range).
   TRect CanvasRect() const;
+  // Where a rectangle of the diagram shows in the client area: minus the
+  // scroll position (and through the zoom, where there is one).
+  TRect DiagramToClient(const TRect& box) const;
   // This window's own status dialog, made at its first use (a resource file
   // without the dialog's layout then fails only the query, not the window).
   query::TFormStatus& StatusDialog();
@@ -136,6 +140,7 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private Re
   std::vector<std::pair<std::wstring, int>> unreadSettings_;
   const UINT openStatusQuery_;
   std::unique_ptr<query::TFormStatus> statusDialog_;
+  ui::AccessibleLink accessible_;  // the boxes for screen readers (WM_GETOBJECT)
 };
 
 }  // namespace topo::window
