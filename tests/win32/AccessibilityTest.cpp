@@ -8,7 +8,6 @@
 // windows.h first: the accessibility header relies on it.
 #include <oleacc.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -59,74 +58,32 @@ LONG Number(IAccessible* object, NumberMember member, LONG id) {
   return v.lVal;
 }
 
+// On the screen.
 RECT Location(IAccessible* object, LONG id) {
   LONG x = 0, y = 0, w = 0, h = 0;
   EXPECT_EQ(S_OK, object->accLocation(&x, &y, &w, &h, Id(id))) << "child " << id;
   return {x, y, x + w, y + h};
 }
 
-RECT OnScreen(HWND window, RECT client) {
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  return client;
-}
-
-// The child a point of the screen hits, -1 for anything but a child id.
-LONG HitAt(IAccessible* object, LONG x, LONG y) {
-  VARIANT v;
-  VariantInit(&v);
-  const HRESULT hr = object->accHitTest(x, y, &v);
-  const LONG id = hr == S_OK && v.vt == VT_I4 ? v.lVal : -1;
+// The child id a hit test or a navigation found: 0 for nothing, -1 for anything else.
+LONG Found(HRESULT hr, VARIANT&& v) {
+  const LONG id = hr == S_OK && v.vt == VT_I4 ? v.lVal : hr == S_FALSE && !v.vt ? 0 : -1;
   VariantClear(&v);
   return id;
 }
-
+LONG HitAt(IAccessible* object, LONG x, LONG y) {
+  VARIANT v;
+  return Found(object->accHitTest(x, y, &v), std::move(v));
+}
 LONG Navigate(IAccessible* object, LONG direction, LONG from) {
   VARIANT v;
-  VariantInit(&v);
-  const HRESULT hr = object->accNavigate(direction, Id(from), &v);
-  return hr == S_OK && v.vt == VT_I4 ? v.lVal : (hr == S_FALSE && v.vt == VT_EMPTY ? 0 : -1);
+  return Found(object->accNavigate(direction, Id(from), &v), std::move(v));
 }
 
 constexpr LONG kPicked = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
 
-// The selection events of this process while it lives, as "window object child":
-// a screen reader follows a selection by them.
-class SelectionEvents {
- public:
-  SelectionEvents() {
-    seen_ = &list;
-    hook_ = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, Record,
-                            GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-  }
-  SelectionEvents(const SelectionEvents&) = delete;
-  SelectionEvents& operator=(const SelectionEvents&) = delete;
-  ~SelectionEvents() {
-    UnhookWinEvent(hook_);
-    seen_ = nullptr;
-  }
-  std::vector<std::string> Take() {
-    PumpMessages();
-    return std::exchange(list, {});
-  }
-  std::vector<std::string> list;
-
- private:
-  static void CALLBACK Record(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
-                              DWORD) {
-    if (seen_)
-      seen_->push_back(std::to_string(reinterpret_cast<uintptr_t>(window)) + " " +
-                       std::to_string(object) + " " + std::to_string(child));
-  }
-  static inline std::vector<std::string>* seen_ = nullptr;
-  HWINEVENTHOOK hook_ = nullptr;
-};
-
-std::string Event(HWND window, LONG child) {
-  return std::to_string(reinterpret_cast<uintptr_t>(window)) + " " + std::to_string(OBJID_CLIENT) +
-         " " + std::to_string(child);
-}
-
-// A topology window that is never attached: the test draws its own diagram.
+// A topology window that is never attached, with a diagram of the test's own,
+// and the selection events of the process (a screen reader follows them).
 class AccessibilityTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -142,15 +99,30 @@ class AccessibilityTest : public testing::Test {
     form->SetScrollPosition(SB_HORZ, 5);
     form->SetScrollPosition(SB_VERT, 30);
     window = form->Handle();
+    hook = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, Selection,
+                           GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   }
   void TearDown() override {
+    UnhookWinEvent(hook);
     if (IsWindow(window)) DestroyWindow(window);
     plugin::Module().ResetForTest();
+  }
+  static std::vector<std::pair<HWND, LONG>> Selections() {
+    PumpMessages();
+    return std::exchange(selections, {});
   }
 
   ComApartment apartment;
   TMainForm* form = nullptr;  // owned by its window
   HWND window = nullptr;
+  HWINEVENTHOOK hook = nullptr;
+
+ private:
+  static void CALLBACK Selection(HWINEVENTHOOK, DWORD, HWND w, LONG object, LONG child, DWORD,
+                                 DWORD) {
+    if (object == OBJID_CLIENT) selections.emplace_back(w, child);
+  }
+  static inline std::vector<std::pair<HWND, LONG>> selections;
 };
 
 TEST_F(AccessibilityTest, TheDiagramsBoxesReadAsTheyAreDrawn) {
@@ -158,11 +130,15 @@ TEST_F(AccessibilityTest, TheDiagramsBoxesReadAsTheyAreDrawn) {
   ASSERT_EQ(30, form->ScrollPosition(SB_VERT));
   win32::ComPtr<IAccessible> diagram = ClientObject(window);
   ASSERT_TRUE(diagram);
+  IAccessible* d = diagram.Get();
   LONG count = 0;
-  EXPECT_EQ(S_OK, diagram->get_accChildCount(&count));
+  EXPECT_EQ(S_OK, d->get_accChildCount(&count));
   EXPECT_EQ(3, count);
-  EXPECT_EQ(L"拓扑图", Read(diagram.Get(), &IAccessible::get_accName, CHILDID_SELF));
-  EXPECT_EQ(ROLE_SYSTEM_DIAGRAM, Number(diagram.Get(), &IAccessible::get_accRole, CHILDID_SELF));
+  EXPECT_EQ(L"拓扑图", Read(d, &IAccessible::get_accName, CHILDID_SELF));
+  EXPECT_EQ(ROLE_SYSTEM_DIAGRAM, Number(d, &IAccessible::get_accRole, CHILDID_SELF));
+  win32::ComPtr<IDispatch> parent;
+  EXPECT_EQ(S_OK, d->get_accParent(parent.Put()));
+  EXPECT_TRUE(parent) << "the window's own object holds the diagram";
 
   const struct {
     const wchar_t *name, *value, *description;
@@ -179,22 +155,23 @@ TEST_F(AccessibilityTest, TheDiagramsBoxesReadAsTheyAreDrawn) {
   };
   for (LONG id = 1; id <= 3; ++id) {
     const auto& box = boxes[id - 1];
-    IAccessible* d = diagram.Get();
     EXPECT_EQ(box.name, Read(d, &IAccessible::get_accName, id));
     EXPECT_EQ(box.value, Read(d, &IAccessible::get_accValue, id));
     EXPECT_EQ(box.description, Read(d, &IAccessible::get_accDescription, id));
     EXPECT_EQ(ROLE_SYSTEM_LISTITEM, Number(d, &IAccessible::get_accRole, id));
     EXPECT_EQ(box.state, Number(d, &IAccessible::get_accState, id)) << id;
-    const RECT at = Location(d, id), want = OnScreen(window, box.client);
+    RECT want = box.client;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&want), 2);
+    const RECT at = Location(d, id);
     EXPECT_TRUE(EqualRect(&at, &want)) << id << ": at " << at.left << "," << at.top;
     win32::ComPtr<IDispatch> child;
     EXPECT_EQ(S_FALSE, d->get_accChild(Id(id), child.Put())) << "a box is a simple element";
     EXPECT_FALSE(child);
     // The box out of view lies outside the client area, where nothing is hit.
-    EXPECT_EQ(id < 3 ? id : -1, HitAt(d, at.left + 3, at.top + 3)) << id;
+    EXPECT_EQ(id < 3 ? id : 0, HitAt(d, at.left + 3, at.top + 3)) << id;
   }
-  const RECT first = Location(diagram.Get(), 1);
-  EXPECT_EQ(CHILDID_SELF, HitAt(diagram.Get(), first.right + 20, first.top));
+  const RECT first = Location(d, 1);
+  EXPECT_EQ(CHILDID_SELF, HitAt(d, first.right + 20, first.top));
 
   const struct {
     LONG direction, from, to;  // to 0: nothing there
@@ -209,21 +186,17 @@ TEST_F(AccessibilityTest, TheDiagramsBoxesReadAsTheyAreDrawn) {
       {NAVDIR_UP, 1, 0},
   };
   for (const auto& m : moves)
-    EXPECT_EQ(m.to, Navigate(diagram.Get(), m.direction, m.from))
-        << m.direction << " from " << m.from;
+    EXPECT_EQ(m.to, Navigate(d, m.direction, m.from)) << m.direction << " from " << m.from;
 
   // Selecting through the object is a click on the box: the menu acts on it.
-  SelectionEvents events;
-  EXPECT_EQ(S_OK, diagram->accSelect(SELFLAG_TAKESELECTION, Id(3)));
-  EXPECT_EQ(std::vector<std::string>{Event(window, 3)}, events.Take());
+  EXPECT_EQ(S_OK, d->accSelect(SELFLAG_TAKESELECTION, Id(3)));
+  EXPECT_EQ((std::vector<std::pair<HWND, LONG>>{{window, 3}}), Selections());
   EXPECT_EQ("edge", form->Model().SelectedName());
   EXPECT_EQ(kPicked | STATE_SYSTEM_SELECTED | STATE_SYSTEM_OFFSCREEN,
-            Number(diagram.Get(), &IAccessible::get_accState, 3));
-  EXPECT_EQ(kPicked, Number(diagram.Get(), &IAccessible::get_accState, 1));
+            Number(d, &IAccessible::get_accState, 3));
+  EXPECT_EQ(kPicked, Number(d, &IAccessible::get_accState, 1));
   VARIANT selection;
-  EXPECT_EQ(S_OK, diagram->get_accSelection(&selection));
-  EXPECT_EQ(VT_I4, selection.vt);
-  EXPECT_EQ(3, selection.lVal);
+  EXPECT_EQ(3, Found(d->get_accSelection(&selection), std::move(selection)));
 }
 
 TEST_F(AccessibilityTest, WhatIsNotThereIsAnsweredAsTheInterfaceSays) {
@@ -231,31 +204,22 @@ TEST_F(AccessibilityTest, WhatIsNotThereIsAnsweredAsTheInterfaceSays) {
   ASSERT_TRUE(diagram);
   IAccessible* d = diagram.Get();
   win32::BStr text;
-  VARIANT byName;
+  VARIANT byName, end;
   byName.vt = VT_BSTR;
   byName.bstrVal = nullptr;
   const struct {
     const char* what;
-    std::function<HRESULT()> call;
-    HRESULT expected;
+    HRESULT got, expected;
   } cases[] = {
-      {"a child past the end", [&] { return d->get_accName(Id(4), text.Put()); }, E_INVALIDARG},
-      {"a negative child", [&] { return d->get_accName(Id(-1), text.Put()); }, E_INVALIDARG},
-      {"a child id that is no number", [&] { return d->get_accName(byName, text.Put()); },
-       E_INVALIDARG},
-      {"help", [&] { return d->get_accHelp(Id(1), text.Put()); }, DISP_E_MEMBERNOTFOUND},
-      {"default action", [&] { return d->accDoDefaultAction(Id(1)); }, DISP_E_MEMBERNOTFOUND},
-      {"renaming", [&] { return d->put_accName(Id(1), nullptr); }, E_NOTIMPL},
-      {"adding to the selection", [&] { return d->accSelect(SELFLAG_ADDSELECTION, Id(2)); },
-       E_INVALIDARG},
-      {"the first child of a box",
-       [&] {
-         VARIANT v;
-         return d->accNavigate(NAVDIR_FIRSTCHILD, Id(1), &v);
-       },
-       E_INVALIDARG},
+      {"a child past the end", d->get_accName(Id(4), text.Put()), E_INVALIDARG},
+      {"a child id that is no number", d->get_accName(byName, text.Put()), E_INVALIDARG},
+      {"help", d->get_accHelp(Id(1), text.Put()), DISP_E_MEMBERNOTFOUND},
+      {"default action", d->accDoDefaultAction(Id(1)), DISP_E_MEMBERNOTFOUND},
+      {"renaming", d->put_accName(Id(1), nullptr), E_NOTIMPL},
+      {"adding to the selection", d->accSelect(SELFLAG_ADDSELECTION, Id(2)), E_INVALIDARG},
+      {"the first child of a box", d->accNavigate(NAVDIR_FIRSTCHILD, Id(1), &end), E_INVALIDARG},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.expected, c.call()) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(c.expected, c.got) << c.what;
   EXPECT_EQ(nullptr, text.Get());
   EXPECT_EQ(win32::Cp936FromWide(L"总部AR"), form->Model().SelectedName())
       << "a refused selection changed it";
@@ -266,8 +230,7 @@ TEST_F(AccessibilityTest, TheStatusGridsCellsAreNamedByWhatItShows) {
   ui::StringGrid& grid = *ui::StringGrid::From(dialog.Control(L"sgResult"));
   grid.SetColCount(3);
   grid.SetRowCount(40);  // more rows than fit: the later ones are scrolled out
-  const std::vector<std::wstring> header = {L"#", L"名称", L""};
-  for (int c = 0; c < 3; ++c) grid.SetCell(c, 0, header[static_cast<size_t>(c)]);
+  grid.SetCell(1, 0, L"名称");
   for (int r = 1; r < 40; ++r) {
     grid.SetCell(0, r, std::to_wstring(r));
     grid.SetCell(1, r, L"行" + std::to_wstring(r));
@@ -288,18 +251,18 @@ TEST_F(AccessibilityTest, TheStatusGridsCellsAreNamedByWhatItShows) {
     const LONG state = Number(t, &IAccessible::get_accState, id);
     EXPECT_EQ(row == 2 && col > 0, (state & STATE_SYSTEM_SELECTED) != 0) << col << "," << row;
     EXPECT_EQ(row > 0 && col > 0, (state & STATE_SYSTEM_SELECTABLE) != 0) << col << "," << row;
-    if (state & STATE_SYSTEM_OFFSCREEN) continue;
     const RECT at = Location(t, id);
-    EXPECT_EQ(id, HitAt(t, at.left + 1, at.top + 1)) << col << "," << row;
+    const LONG hit = state & STATE_SYSTEM_OFFSCREEN ? id : HitAt(t, at.left + 1, at.top + 1);
+    EXPECT_EQ(id, hit) << col << "," << row;
   }
-  EXPECT_EQ(STATE_SYSTEM_OFFSCREEN,
-            Number(t, &IAccessible::get_accState, 3 * 39 + 2) & STATE_SYSTEM_OFFSCREEN)
-      << "the last row is drawn out of view";
-  SelectionEvents events;
-  EXPECT_EQ(S_OK, t->accSelect(SELFLAG_TAKESELECTION, Id(3 * 39 + 2)));
+  const LONG last = 3 * 39 + 2;  // the middle of the last row, drawn out of view
+  EXPECT_NE(0, Number(t, &IAccessible::get_accState, last) & STATE_SYSTEM_OFFSCREEN);
+  EXPECT_EQ(S_OK, t->accSelect(SELFLAG_TAKESELECTION, Id(last)));
   EXPECT_EQ(39, grid.Row());
-  EXPECT_EQ(std::vector<std::string>{Event(grid.Handle(), 3 * 39 + 2)}, events.Take());
-  EXPECT_EQ(0, Number(t, &IAccessible::get_accState, 3 * 39 + 2) & STATE_SYSTEM_OFFSCREEN)
+  // Each selection names the cell standing for its row: SetRow(2) above, then this one.
+  EXPECT_EQ((std::vector<std::pair<HWND, LONG>>{{grid.Handle(), 3 * 2 + 2}, {grid.Handle(), last}}),
+            Selections());
+  EXPECT_EQ(0, Number(t, &IAccessible::get_accState, last) & STATE_SYSTEM_OFFSCREEN)
       << "selecting scrolls the row into view";
   EXPECT_EQ(E_INVALIDARG, t->accSelect(SELFLAG_TAKESELECTION, Id(1))) << "a fixed cell";
   EXPECT_EQ(3 * 3 + 2, Navigate(t, NAVDIR_DOWN, 3 * 2 + 2));
@@ -309,27 +272,23 @@ TEST_F(AccessibilityTest, TheStatusGridsCellsAreNamedByWhatItShows) {
 
 TEST_F(AccessibilityTest, AReferenceKeptAfterItsWindowClosedAnswersAndDoesNotCrash) {
   auto dialog = std::make_unique<query::TFormStatus>(GetModuleHandleW(nullptr));
-  const std::function<void()> closers[] = {
-      [this] { DestroyWindow(window); },
-      [&dialog] { dialog.reset(); },
-  };
-  const HWND windows[] = {window, dialog->Control(L"sgResult")};
-  for (int i = 0; i < 2; ++i) {
-    win32::ComPtr<IAccessible> kept = ClientObject(windows[i]);
-    ASSERT_TRUE(kept);
-    closers[i]();
-    ASSERT_FALSE(IsWindow(windows[i]));
+  win32::ComPtr<IAccessible> kept[] = {ClientObject(window),
+                                       ClientObject(dialog->Control(L"sgResult"))};
+  DestroyWindow(window);
+  dialog.reset();
+  for (const auto& k : kept) {
+    ASSERT_TRUE(k);
     LONG count = -1, x = 0, y = 0, w = 0, h = 0;
     win32::BStr name;
     VARIANT v;
     win32::ComPtr<IDispatch> parent;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->get_accChildCount(&count)) << i;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->get_accName(Id(1), name.Put())) << i;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->get_accState(Id(1), &v)) << i;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->accLocation(&x, &y, &w, &h, Id(1))) << i;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->accHitTest(10, 10, &v)) << i;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->accSelect(SELFLAG_TAKESELECTION, Id(1))) << i;
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, kept->get_accParent(parent.Put())) << i;
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, k->get_accChildCount(&count));
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, k->get_accName(Id(1), name.Put()));
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, k->get_accState(Id(1), &v));
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, k->accLocation(&x, &y, &w, &h, Id(1)));
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, k->accHitTest(10, 10, &v));
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, k->accSelect(SELFLAG_TAKESELECTION, Id(1)));
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, k->get_accParent(parent.Put()));
     EXPECT_EQ(0, count);
     EXPECT_EQ(nullptr, name.Get());
   }
