@@ -1,12 +1,9 @@
-// AccessibleObject: what a window of ours that paints its own children (the
-// diagram's boxes, the grid's cells) hands a screen reader for its client
-// area, in answer to WM_GETOBJECT. Clients keep the object as long as they
-// like, from other processes too, so it lives by its own reference count and
-// the window only disconnects it when it goes: from then on every member
-// answers CO_E_OBJNOTCONNECTED and nothing of the window is touched again.
-// The children are simple elements (ids 1..N, no objects of their own);
-// what they are is a subclass's business, and this class keeps the rules of
-// the interface (argument checks, return codes, screen coordinates) in one place.
+// AccessibleObject: what a window that paints its own children (the diagram's
+// boxes, the grid's cells) hands a screen reader for its client area, with the
+// interface's rules (argument checks, return codes, screen coordinates) in one
+// place. Clients keep it as long as they like, so it lives by its own reference
+// count, and once its window disconnects it every member answers
+// CO_E_OBJNOTCONNECTED without touching the window.
 #pragma once
 
 #include <windows.h>
