@@ -3,8 +3,6 @@
 // plug-in window is shown.
 #include "host/Host.h"
 
-#include <algorithm>
-
 #include "host/Console.h"
 #include "host/Files.h"
 #include "host/PacketClasses.h"
