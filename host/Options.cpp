@@ -37,7 +37,7 @@ bool ParseClick(const std::wstring& text, bool right, Click* click) {
          Seconds(text.substr(at + 1), &click->at);
 }
 
-// "AR.N", "AR.AS.N", each optionally followed by ":FUNCTION", then "@SECONDS".
+// "X,Y.N", optionally followed by ":FUNCTION", then "@SECONDS".
 bool ParseStatusQuery(const std::wstring& text, StatusQuery* query) {
   size_t at = text.rfind(L'@');
   if (at == std::wstring::npos || !Seconds(text.substr(at + 1), &query->at)) return false;
@@ -47,12 +47,11 @@ bool ParseStatusQuery(const std::wstring& text, StatusQuery* query) {
     if (!Integer(target.substr(colon + 1), 1, 99999, &query->function)) return false;
     target.resize(colon);
   }
-  const std::vector<std::wstring> parts = Split(target, L'.');
-  if (parts.size() < 2 || parts.size() > 3 || parts[0].empty() || parts[parts.size() - 2].empty())
-    return false;
-  query->ar = parts[0];
-  query->as = parts.size() == 3 ? parts[1] : std::wstring();
-  return Integer(parts.back(), 0, 9, &query->instance);
+  size_t comma = target.find(L','), dot = target.find(L'.');
+  if (comma == std::wstring::npos || dot == std::wstring::npos || dot < comma) return false;
+  return Integer(target.substr(0, comma), -10000, 10000, &query->x) &&
+         Integer(target.substr(comma + 1, dot - comma - 1), -10000, 10000, &query->y) &&
+         Integer(target.substr(dot + 1), 0, 9, &query->instance);
 }
 
 }  // namespace
