@@ -3,24 +3,11 @@
 // a diagram of A AR nodes costs N * A steps rather than N * N.
 #include "model/AccessibleBoxes.h"
 
-#include <cstdlib>
-#include <utility>
-
 #include "model/BoxLabel.h"
+#include "model/Boxes.h"
 #include "model/ServerCommands.h"
 
 namespace topo {
-
-namespace {
-
-const TRect& BoxOf(const TARNodeList& model, const ZOrderEntry& entry) {
-  const TARNode& node = model.Items(entry.ARIndex);
-  return entry.ASIndex < 0 ? node.Rect : node.SubASs.Items(entry.ASIndex).Rect;
-}
-
-TPoint Centre(const TRect& r) { return {HalfSum(r.Left, r.Right), HalfSum(r.Top, r.Bottom)}; }
-
-}  // namespace
 
 int32_t AccessibleBoxCount(const TARNodeList& model) {
   int32_t count = 0;
@@ -71,7 +58,7 @@ std::optional<AccessibleBox> DescribeAccessibleBox(const TARNodeList& model, int
   if (server && at != std::string::npos) box.description.replace(at, 2, node.Name());
   if (count == 0) box.state |= kBoxDown;
   if (model.ZOrder.Count() > 0 && model.ZOrder.Items(0) == *entry) box.state |= kBoxSelected;
-  box.box = BoxOf(model, *entry);
+  box.box = *BoxOf(model, *entry);
   return box;
 }
 
@@ -79,34 +66,14 @@ int32_t SelectedAccessibleChild(const TARNodeList& model) {
   return model.ZOrder.Count() > 0 ? AccessibleChild(model, model.ZOrder.Items(0)) : 0;
 }
 
-int32_t AccessibleChildToward(const TARNodeList& model, int32_t child, Toward direction) {
+int32_t AccessibleChildToward(const TARNodeList& model, int32_t child, TDirection direction) {
   const std::optional<ZOrderEntry> from = AccessibleBoxEntry(model, child);
-  if (!from) return 0;
-  const TPoint origin = Centre(BoxOf(model, *from));
-  const bool vertical = direction == Toward::Up || direction == Toward::Down;
-  const bool backwards = direction == Toward::Left || direction == Toward::Up;
-  int32_t best = 0;
-  double bestDistance = 0;
-  int32_t other = 0;
-  for (int32_t i = 0; i < model.Count(); ++i) {
-    for (int32_t j = -1; j < model.Items(i).SubASs.Count(); ++j) {
-      if (++other == child) continue;
-      const TPoint c = Centre(BoxOf(model, {i, j}));
-      // Along the direction of travel and across it, in 64 bits so no difference wraps.
-      int64_t along = int64_t{c.x} - origin.x, across = int64_t{c.y} - origin.y;
-      if (vertical) std::swap(along, across);
-      if (backwards) along = -along;
-      if (along <= 0 || std::llabs(across) > along || (vertical && std::llabs(across) == along))
-        continue;
-      const double distance =
-          static_cast<double>(along) * along + static_cast<double>(across) * across;
-      if (best == 0 || distance < bestDistance) {
-        best = other;
-        bestDistance = distance;
-      }
-    }
+  for (int32_t p = 0; from && p < model.ZOrder.Count(); ++p) {
+    if (!(model.ZOrder.Items(p) == *from)) continue;
+    const int32_t to = NearestBox(model, p, direction);
+    return to < 0 ? 0 : AccessibleChild(model, model.ZOrder.Items(to));
   }
-  return best;
+  return 0;
 }
 
 }  // namespace topo

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "model/KeyboardMoves.h"
 #include "model/Nodes.h"
 
 namespace topo {
@@ -44,10 +45,8 @@ std::optional<AccessibleBox> DescribeAccessibleBox(const TARNodeList& model, int
 // The child at stacking position 0; 0 for an empty diagram.
 int32_t SelectedAccessibleChild(const TARNodeList& model);
 
-enum class Toward { Left, Up, Right, Down };
-// The child whose box's centre is nearest among those lying in that direction
-// from the given child's centre (within 45 degrees of it, diagonals going to
-// the horizontal), in diagram coordinates; 0 when there is none.
-int32_t AccessibleChildToward(const TARNodeList& model, int32_t child, Toward direction);
+// The child nearest the given one in a direction, by the rule of the arrow
+// keys (NearestBox); 0 when none lies that way.
+int32_t AccessibleChildToward(const TARNodeList& model, int32_t child, TDirection direction);
 
 }  // namespace topo

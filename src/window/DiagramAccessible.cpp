@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "bridge/ResourceLookup.h"
+#include "model/Boxes.h"
 #include "win32/Cp936.h"
 #include "window/MainForm.h"
 
@@ -54,19 +55,16 @@ LONG DiagramAccessible::ChildAt(POINT client) {
     const ZOrderEntry& entry = model.ZOrder.Items(p);
     const LONG child = AccessibleChild(model, entry);
     if (!child) continue;
-    const TARNode& node = model.Items(entry.ARIndex);
-    const TRect& box = entry.ASIndex < 0 ? node.Rect : node.SubASs.Items(entry.ASIndex).Rect;
-    if (form_.DiagramToClient(box).Contains(client.x, client.y)) return child;
+    if (form_.DiagramToClient(*BoxOf(model, entry)).Contains(client.x, client.y)) return child;
   }
   return CHILDID_SELF;
 }
 
 LONG DiagramAccessible::Toward(LONG child, LONG direction) {
-  using topo::Toward;  // the direction type, not this member
-  const Toward way = direction == NAVDIR_LEFT   ? Toward::Left
-                     : direction == NAVDIR_UP   ? Toward::Up
-                     : direction == NAVDIR_DOWN ? Toward::Down
-                                                : Toward::Right;
+  const TDirection way = direction == NAVDIR_LEFT   ? TDirection::Left
+                         : direction == NAVDIR_UP   ? TDirection::Up
+                         : direction == NAVDIR_DOWN ? TDirection::Down
+                                                    : TDirection::Right;
   return AccessibleChildToward(form_.Model(), child, way);
 }
 
@@ -75,15 +73,11 @@ LONG DiagramAccessible::Selected() { return SelectedAccessibleChild(form_.Model(
 bool DiagramAccessible::Select(LONG child, bool takeFocus) {
   TARNodeList& model = form_.Model();
   const std::optional<ZOrderEntry> entry = AccessibleBoxEntry(model, child);
-  for (int32_t p = 0; entry && p < model.ZOrder.Count(); ++p) {
-    if (!(model.ZOrder.Items(p) == *entry)) continue;
-    model.ZOrder.BringToFront(p);
-    InvalidateRect(Window(), nullptr, FALSE);
-    if (takeFocus) SetFocus(Window());
-    AnnounceSelectedBox(Window(), model);
-    return true;
-  }
-  return false;
+  if (!entry || !SelectBox(model, *entry)) return false;
+  InvalidateRect(Window(), nullptr, FALSE);
+  if (takeFocus) SetFocus(Window());
+  AnnounceSelectedBox(Window(), model);
+  return true;
 }
 
 win32::ComPtr<ui::AccessibleObject> MakeDiagramAccessible(TMainForm& form) {

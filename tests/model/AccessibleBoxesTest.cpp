@@ -1,6 +1,6 @@
 // The diagram's children as a screen reader reads them: numbering that a
-// click does not change, the texts and states of each box, and the nearest
-// box in each direction.
+// click does not change, the texts and states of each box, and moving by
+// direction from any of them.
 #include <gtest/gtest.h>
 
 #include "DiagramBuilders.h"
@@ -57,35 +57,19 @@ TEST(AccessibleBoxesTest, ChildrenFollowTheModelWithTextsAndStates) {
   EXPECT_EQ(0, AccessibleChild(list, {0, 2}));
   EXPECT_EQ(0, AccessibleChild(list, {2, -1}));
   EXPECT_EQ(0, SelectedAccessibleChild(TARNodeList()));
-}
 
-TEST(AccessibleBoxesTest, NavigationFindsTheNearestBoxInEachDirection) {
-  // A cross around C at (200, 200), with a farther box beyond the right one,
-  // and boxes exactly diagonal to L and to D, which count as horizontal.
-  TARNodeList list;
+  // Moving by direction starts from any child, not only the selected one (5).
   const struct {
-    const char* name;
-    int32_t x, y;
-  } boxes[] = {{"C", 200, 200}, {"L", 50, 210},  {"R", 330, 190}, {"RR", 500, 200},
-               {"U", 200, 20},  {"D", 240, 400}, {"Q", 400, 400}, {"G", -50, 110}};
-  for (const auto& b : boxes) AddAR(list, b.name, 1, {b.x, b.y, b.x + 100, b.y + 17});
-  const auto child = [&list](const char* name) {
-    return name ? AccessibleChild(list, {list.IndexOf(name), -1}) : 0;
-  };
-  const struct {
-    const char* from;
-    Toward toward;
-    const char* to;
-  } cases[] = {
-      {"C", Toward::Left, "L"},  {"C", Toward::Right, "R"},  {"C", Toward::Up, "U"},
-      {"C", Toward::Down, "D"},  {"R", Toward::Right, "RR"}, {"L", Toward::Left, "G"},
-      {"L", Toward::Up, "U"},    {"U", Toward::Up, nullptr}, {"RR", Toward::Down, "Q"},
-      {"D", Toward::Right, "Q"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(child(c.to), AccessibleChildToward(list, child(c.from), c.toward))
-        << c.from << " toward " << static_cast<int>(c.toward);
-  EXPECT_EQ(0, AccessibleChildToward(list, 99, Toward::Left));
+    int32_t from;
+    TDirection toward;
+    int32_t to;
+  } moves[] = {{1, TDirection::Right, 4},
+               {1, TDirection::Down, 2},
+               {4, TDirection::Left, 1},
+               {3, TDirection::Down, 0},
+               {0, TDirection::Up, 0}};
+  for (const auto& m : moves)
+    EXPECT_EQ(m.to, AccessibleChildToward(list, m.from, m.toward)) << m.from;
 }
 
 }  // namespace
