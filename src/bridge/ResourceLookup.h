@@ -27,6 +27,11 @@ inline constexpr UINT kStrCancel = 65521;
 inline constexpr UINT kStrPleaseEnter = 65522;
 inline constexpr UINT kStrStartupPassword = 65523;
 inline constexpr UINT kStrPrompt = 65524;
+// What screen readers are told beside the nodes' own names.
+inline constexpr UINT kStrAccARNode = 65500;             // an AR box
+inline constexpr UINT kStrAccASNode = 65501;             // an AS box of AR node "%s"
+inline constexpr UINT kStrAccInstanceSeparator = 65502;  // between instance numbers
+inline constexpr UINT kStrAccResultTable = 65503;        // the status dialog's grid
 
 // The event history and the box details: the name of event kind k is
 // kStrEventKinds + k; each label ends where its value follows.

@@ -17,6 +17,7 @@
 #include "win32/MsxmlDocument.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
+#include "window/DiagramAccessible.h"
 
 namespace topo::window {
 
@@ -177,6 +178,10 @@ void TMainForm::SetUpDown(const wchar_t* name, int position) {
 
 TRect TMainForm::CanvasRect() const { return {0, 0, ScrollRange(SB_HORZ), ScrollRange(SB_VERT)}; }
 
+TRect TMainForm::DiagramToClient(const TRect& box) const {
+  return Offset(box, {-ScrollPosition(SB_HORZ), -ScrollPosition(SB_VERT)});
+}
+
 void TMainForm::SetTimer(bool enabled, UINT interval) {
   timerEnabled_ = enabled;
   timerInterval_ = interval;
@@ -331,6 +336,7 @@ void TMainForm::FormMouseDown(TMouseButton button, int x, int y) {
   HideTooltip();
   Model_->MouseDown(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
   if (historyForm_) historyForm_->SelectionChanged();
+  if (Model_->Dragging) AnnounceSelectedBox(Handle(), *Model_);  // a box was picked
 }
 
 void TMainForm::FormMouseMove(int x, int y) {
@@ -411,7 +417,13 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (GetCapture() == Handle()) ReleaseCapture();
       FormMouseUp(ButtonOf(message), XOf(lParam), YOf(lParam));
       return 0;
+    case WM_GETOBJECT:
+      if (LRESULT answer =
+              accessible_.Answer(wParam, lParam, [this] { return MakeDiagramAccessible(*this); }))
+        return answer;
+      break;
     case WM_DESTROY:
+      accessible_.Disconnect();
       FormDestroy();
       break;
   }

@@ -23,6 +23,7 @@
 #include "model/Nodes.h"
 #include "query/QueryDialog.h"
 #include "win32/Cp936.h"
+#include "ui/AccessibleObject.h"
 #include "win32/Secret.h"
 #include "win32/Win32AppendStore.h"
 #include "window/EventRecorder.h"
@@ -86,6 +87,9 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   int UpDownPosition(const wchar_t* name) const;
   // The canvas: (0, 0, horizontal scroll range, vertical scroll range).
   TRect CanvasRect() const;
+  // Where a rectangle of the diagram shows in the client area: minus the
+  // scroll position (and through the zoom, where there is one).
+  TRect DiagramToClient(const TRect& box) const;
   // This window's own status dialog, made at its first use (a resource file
   // without the dialog's layout then fails only the query, not the window).
   query::TFormStatus& StatusDialog();
@@ -192,6 +196,7 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   std::wstring tooltipText_;
   ZOrderEntry hovered_{-1, -1};  // the box the tooltip is about
   bool trackingLeave_ = false;
+  ui::AccessibleLink accessible_;  // the boxes for screen readers (WM_GETOBJECT)
 };
 
 }  // namespace topo::window
