@@ -47,6 +47,9 @@ constexpr UINT_PTR kFirstKeyTimer = 1000;
 // TempData names, as its popup menu's status command would. The plug-in
 // registers the same name.
 constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
+// Posted to the frame after keys pressed with modifiers: the thread's key
+// state lets the modifiers go once the keys before it have been handled.
+constexpr UINT kReleaseModifiersMessage = WM_APP + 1;
 constexpr wchar_t kFrameClass[] = L"ArHostFrame";
 constexpr wchar_t kClientClass[] = L"ArHostClient";
 
@@ -412,6 +415,13 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         Click(options_.clicks[wp - kFirstClickTimer]);
       }
       return 0;
+    case kReleaseModifiersMessage: {
+      BYTE state[256];
+      GetKeyboardState(state);
+      for (int i : {VK_CONTROL, VK_SHIFT, VK_MENU}) state[i] = 0;
+      SetKeyboardState(state);
+      return 0;
+    }
     case WM_CLOSE:
       // Also what the plug-in posts when its window closes: the host goes with it.
       DestroyWindow(window);
@@ -501,17 +511,41 @@ void Host::PressKeys(const KeyPresses& presses) {
   if (!target || !IsWindow(target)) return;
   static const std::pair<const wchar_t*, WPARAM> kNamed[] = {
       {L"down", VK_DOWN},    {L"up", VK_UP},      {L"left", VK_LEFT}, {L"right", VK_RIGHT},
-      {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"tab", VK_TAB},   {L"back", VK_BACK}};
+      {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"tab", VK_TAB},   {L"back", VK_BACK},
+      {L"f10", VK_F10},      {L"apps", VK_APPS}};
   for (const std::wstring& key : presses.keys) {
+    // ctrl+, shift+ and alt+ in front hold those down while the key goes.
+    std::wstring rest = key;
+    BYTE held[256] = {};
+    bool modified = false;
+    for (auto [prefix, vk] : {std::pair{L"ctrl+", VK_CONTROL}, std::pair{L"shift+", VK_SHIFT},
+                              std::pair{L"alt+", VK_MENU}}) {
+      const size_t n = wcslen(prefix);
+      if (rest.size() > n && rest.compare(0, n, prefix) == 0) {
+        held[vk] = 0x80;
+        modified = true;
+        rest.erase(0, n);
+      }
+    }
     WPARAM vk = 0;
     for (const auto& [name, code] : kNamed)
-      if (key == name) vk = code;
-    if (vk) {
-      PostMessageW(target, WM_KEYDOWN, vk, 1);
-      PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
-    } else {
+      if (rest == name) vk = code;
+    if (!vk && modified && rest.size() == 1) vk = static_cast<WPARAM>(towupper(rest[0]));
+    if (!vk) {
       for (wchar_t c : key) PostMessageW(target, WM_CHAR, c, 1);
+      continue;
     }
+    if (modified) {
+      BYTE state[256];
+      GetKeyboardState(state);
+      for (int i : {VK_CONTROL, VK_SHIFT, VK_MENU}) state[i] = held[i];
+      SetKeyboardState(state);
+    }
+    // F10, and Alt without Ctrl, make system keys, as a keyboard does.
+    const bool system = vk == VK_F10 || (held[VK_MENU] && !held[VK_CONTROL]);
+    PostMessageW(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 1);
+    PostMessageW(target, system ? WM_SYSKEYUP : WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+    if (modified) PostMessageW(frame_, kReleaseModifiersMessage, 0, 0);
   }
 }
 

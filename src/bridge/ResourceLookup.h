@@ -26,6 +26,16 @@ inline constexpr UINT kStrCancel = 65521;
 inline constexpr UINT kStrPleaseEnter = 65522;
 inline constexpr UINT kStrStartupPassword = 65523;
 inline constexpr UINT kStrPrompt = 65524;
+// The diagram's find, tidy layout and picture.
+inline constexpr UINT kStrTidy = 65450;
+inline constexpr UINT kStrFind = 65451;
+inline constexpr UINT kStrExportImage = 65452;
+inline constexpr UINT kStrNoMatch = 65453;
+inline constexpr UINT kStrMatchOf = 65454;  // %d/%d
+inline constexpr UINT kStrSavePictureTitle = 65455;
+inline constexpr UINT kStrPngFilter = 65456;        // entries separated by '|'
+inline constexpr UINT kStrPictureName = 65457;      // year, month, day, hour, minute, second
+inline constexpr UINT kStrPictureNotSaved = 65458;  // %s: the reason
 
 // The raw bytes of a window layout. A source that lacks it is an error (no
 // second lookup in the plug-in file): throws std::runtime_error naming it.

@@ -1,5 +1,6 @@
 // The topology window's lifecycle, settings, painting, mouse glue, refresh
-// cycle and alarms.
+// cycle and alarms. The mouse reaches the model in diagram coordinates
+// through the view, so that hit testing and dragging follow the zoom.
 #include "window/MainForm.h"
 
 #include <commctrl.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 
 #include "bridge/ResourceLookup.h"
+#include "model/Boxes.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
@@ -100,6 +102,7 @@ TMainForm::TMainForm(bridge::ModuleServices& module)
   SetChangeHandler(Control(L"edWidth"), [this](HWND) { edWidthChange(); });
   SetChangeHandler(Control(L"edHeight"), [this](HWND) { edHeightChange(); });
   BindCommands();
+  BindDiagramCommands();
 }
 
 TMainForm::~TMainForm() = default;
@@ -129,9 +132,9 @@ void TMainForm::AfterAttach() {
 
   ReadSetting(L"TimerInterval", L"udTimer", 5);
   ReadSetting(L"ScrollWidth", L"udWidth", 800);
-  SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
   ReadSetting(L"ScrollHeight", L"udHeight", 600);
-  SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  ReadZoomSetting();
+  UpdateScrollRanges();
   settingsRead_ = true;
 
   ErrorSound_ = LoadSound("ERROR_WAV");
@@ -184,7 +187,37 @@ void TMainForm::SetUpDown(const wchar_t* name, int position) {
   if (buddy) SetWindowTextW(buddy, std::to_wstring(position).c_str());
 }
 
-TRect TMainForm::CanvasRect() const { return {0, 0, ScrollRange(SB_HORZ), ScrollRange(SB_VERT)}; }
+void TMainForm::ReadZoomSetting() {
+  win32::BStr name(L"Zoom");
+  win32::Variant value;
+  win32::Check(GetPersonalData()->GetValue(name.Get(), value.Put()), "PersonalData.GetValue");
+  win32::Variant number;
+  // As with the other settings, a stored value that is no integer counts as
+  // none and is kept unless the operator zooms.
+  if (value.IsEmpty()) return;
+  if (FAILED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4))) {
+    unreadSettings_.emplace_back(L"Zoom", zoomPercent_);
+    return;
+  }
+  zoomPercent_ = TZoomView(static_cast<int32_t>(number.Get().lVal), {}).Percent();
+}
+
+TZoomView TMainForm::View() const {
+  return TZoomView(zoomPercent_, {ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT)}, ToolbarBand());
+}
+
+int TMainForm::ToolbarBand() const {
+  LONG band = 0;
+  for (const RECT& bounds : ToolbarBounds_) band = std::max(band, bounds.bottom);
+  return static_cast<int>(band) + kBandMargin;
+}
+
+void TMainForm::UpdateScrollRanges() {
+  canvas_ = {0, 0, UpDownPosition(L"udWidth"), UpDownPosition(L"udHeight")};
+  const TPoint ranges = View().Ranges({canvas_.Right, canvas_.Bottom});
+  SetScrollRange(SB_HORZ, ranges.x);
+  SetScrollRange(SB_VERT, ranges.y);
+}
 
 void TMainForm::SetTimer(bool enabled, UINT interval) {
   timerEnabled_ = enabled;
@@ -202,26 +235,21 @@ void TMainForm::edTimerChange() {
 }
 
 void TMainForm::edWidthChange() {
-  SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
+  UpdateScrollRanges();
   Model_->PlaceOutsideNodes(CanvasRect());
 }
 
 void TMainForm::edHeightChange() {
-  SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  UpdateScrollRanges();
   Model_->PlaceOutsideNodes(CanvasRect());
 }
 
 void TMainForm::FormResize() {
   RECT client;
   GetClientRect(Handle(), &client);
-  if (client.right > UpDownPosition(L"udWidth")) {
-    SetUpDown(L"udWidth", client.right);
-    SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
-  }
-  if (client.bottom > UpDownPosition(L"udHeight")) {
-    SetUpDown(L"udHeight", client.bottom);
-    SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
-  }
+  if (client.right > UpDownPosition(L"udWidth")) SetUpDown(L"udWidth", client.right);
+  if (client.bottom > UpDownPosition(L"udHeight")) SetUpDown(L"udHeight", client.bottom);
+  UpdateScrollRanges();
   Model_->PlaceOutsideNodes(CanvasRect());
 }
 
@@ -229,32 +257,66 @@ bool TMainForm::DisplayLinks() const {
   return SendMessageW(Control(L"cbDisplayLine"), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TMainForm::FormPaint(HDC dc, const RECT& update) {
-  for (int i = 0; i < kToolbarCount; ++i) {
+void TMainForm::PinControls() {
+  const auto pin = [this](HWND control, const RECT& want) {
     RECT now;
-    GetWindowRect(ToolbarControls_[i], &now);
+    GetWindowRect(control, &now);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&now), 2);
-    const RECT& want = ToolbarBounds_[i];
     if (now.left != want.left || now.top != want.top)
-      SetWindowPos(ToolbarControls_[i], nullptr, want.left, want.top, 0, 0,
+      SetWindowPos(control, nullptr, want.left, want.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  };
+  for (int i = 0; i < kToolbarCount; ++i) pin(ToolbarControls_[i], ToolbarBounds_[i]);
+  for (const auto& [control, bounds] : pinned_) pin(control, bounds);
+}
+
+void TMainForm::FormPaint(HDC dc, const RECT& update) {
+  PinControls();
   InactiveLinkDrawn_ = false;
   BackBuffer buffer(dc, update);
   HDC back = buffer.Dc();
   FillRect(back, &update, GetSysColorBrush(COLOR_BTNFACE));
-  {
-    // What the canvas takes as the label font, colour and fill, and its pen.
-    win32::SelectedObject brush(back, GetSysColorBrush(COLOR_BTNFACE));
-    win32::SelectedObject font(back, Font());
-    win32::SelectedObject pen(back, GetStockObject(BLACK_PEN));
-    SetTextColor(back, GetSysColor(COLOR_WINDOWTEXT));
-    win32::GdiCanvas canvas(back);
-    InactiveLinkDrawn_ = Model_->DrawDiagram(
-        canvas, {-ScrollPosition(SB_HORZ), -ScrollPosition(SB_VERT)}, DisplayLinks());
-  }
+  InactiveLinkDrawn_ = PaintDiagram(back, View());
+  if (keyboardInUse_) DrawSelectionFocus(back);
   BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, back,
          update.left, update.top, SRCCOPY);
+}
+
+bool TMainForm::PaintDiagram(HDC dc, const TZoomView& view) {
+  // What the canvas takes as the label font, colour and fill, and its pen.
+  win32::SelectedObject brush(dc, GetSysColorBrush(COLOR_BTNFACE));
+  win32::SelectedObject font(dc, view.Percent() == 100 ? Font() : LabelFont(view.Percent()));
+  win32::SelectedObject pen(dc, GetStockObject(BLACK_PEN));
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  win32::GdiCanvas canvas(dc);
+  if (view.Percent() == 100)  // exactly the unzoomed drawing
+    return Model_->DrawDiagram(canvas, {-view.Scroll().x, -view.Scroll().y}, DisplayLinks()) != 0;
+  ZoomCanvas zoomed(canvas, view, LabelsLegible(view.Percent()));
+  return Model_->DrawDiagram(zoomed, {}, DisplayLinks()) != 0;
+}
+
+HFONT TMainForm::LabelFont(int percent) {
+  if (percent != labelFontPercent_) {
+    LOGFONTW font{};
+    GetObjectW(Font(), sizeof font, &font);
+    const LONG height = MulDiv(font.lfHeight, percent, 100);
+    font.lfHeight = height != 0 ? height : (font.lfHeight < 0 ? -1 : 1);
+    labelFont_.Reset(CreateFontIndirectW(&font));
+    labelFontPercent_ = percent;
+  }
+  return labelFont_ ? labelFont_.Get() : Font();
+}
+
+void TMainForm::DrawSelectionFocus(HDC dc) {
+  if (Model_->ZOrder.Count() == 0) return;
+  const TRect* box = BoxOf(*Model_, Model_->ZOrder.Items(0));
+  if (!box) return;
+  // Around the box and the status bar row under it.
+  const TRect pixels = View().ToClient(*box);
+  const RECT around{pixels.Left - 2, pixels.Top - 2, pixels.Right + 2, pixels.Bottom + 3};
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 255, 255));
+  DrawFocusRect(dc, &around);
 }
 
 void TMainForm::cbDisplayLineClick() { btnRefreshClick(); }
@@ -310,17 +372,33 @@ TPoint TMainForm::ClientToScreen(TPoint client) {
   return {p.x, p.y};
 }
 
+// The model is given diagram points with no scroll, so that a drag moves a
+// box by diagram units at any zoom; at 100% the point is client + scroll, as
+// the model would make it. The button-up call keeps the client point, which
+// the node menu opens at, and passes the rest of the diagram point as scroll.
 void TMainForm::FormMouseDown(TMouseButton button, int x, int y) {
-  Model_->MouseDown(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
+  if (keyboardInUse_) {
+    keyboardInUse_ = false;
+    InvalidateRect(Handle(), nullptr, FALSE);
+  }
+  if (const std::optional<TPoint> at = View().ToDiagram({x, y}))
+    Model_->MouseDown(button, at->x, at->y, 0, 0);
 }
 
 void TMainForm::FormMouseMove(int x, int y) {
-  Model_->MouseMove(x, y, CanvasRect(), ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
+  const std::optional<TPoint> at = View().ToDiagram({x, y});
+  if (!at) return;
+  Model_->MouseMove(at->x, at->y, CanvasRect(), 0, 0);
   if (Model_->Dragging) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TMainForm::FormMouseUp(TMouseButton button, int x, int y) {
-  Model_->MouseUp(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT), *this);
+  const std::optional<TPoint> at = View().ToDiagram({x, y});
+  if (at) {
+    Model_->MouseUp(button, x, y, WrapSub(at->x, x), WrapSub(at->y, y), *this);
+  } else {
+    Model_->Dragging = 0;
+  }
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -344,6 +422,14 @@ void TMainForm::FormDestroy() {
         personal->SetValue(name.Get(),
                            win32::Variant::Int16(static_cast<SHORT>(UpDownPosition(upDown))).Get()),
         "PersonalData.SetValue");
+  }
+  const std::pair<std::wstring, int> untouchedZoom(L"Zoom", zoomPercent_);
+  if (std::find(unreadSettings_.begin(), unreadSettings_.end(), untouchedZoom) ==
+      unreadSettings_.end()) {
+    win32::BStr name(L"Zoom");
+    win32::Check(personal->SetValue(name.Get(),
+                                    win32::Variant::Int16(static_cast<SHORT>(zoomPercent_)).Get()),
+                 "PersonalData.SetValue");
   }
 }
 
@@ -388,6 +474,23 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
       return 1;  // the paint fills its own background, in the back buffer
+    case WM_MOUSEWHEEL:
+      if (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) {
+        POINT at{XOf(lParam), YOf(lParam)};
+        ScreenToClient(Handle(), &at);
+        const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+        if (notches != 0) ZoomAbout(ZoomStep(zoomPercent_, notches), at);
+        return 0;
+      }
+      break;
+    case WM_CONTEXTMENU:
+      // Shift+F10 and the menu key (a mouse's right click opens the node
+      // menu on its own, on the box it hit).
+      if (lParam == -1) {
+        OpenNodeMenuAtSelection();
+        return 0;
+      }
+      break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

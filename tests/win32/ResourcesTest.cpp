@@ -78,7 +78,7 @@ TEST_F(ResourcesTest, TheThreeLayoutsParse) {
   };
   const Expected all[] = {
       {bridge::kBizFormBaseLayout, L"BizFormBase", 235, 188, 459, 310, false, 0},
-      {bridge::kMainFormLayout, L"\x62D3\x6251\x56FE", 221, 154, 786, 480, true, 16},
+      {bridge::kMainFormLayout, L"\x62D3\x6251\x56FE", 221, 154, 786, 480, true, 22},
       {bridge::kFormStatusLayout, L"\x72B6\x6001", 240, 229, 689, 268, true, 5},
   };
   for (const Expected& e : all) {
