@@ -2,11 +2,16 @@
 # only its own folder: a generated folder holding one link to src/FOLDER. A
 # library sees the roots of the layers it links, and nothing else, so an
 # include that reaches up ("window/MainForm.h" from ui/) finds no such file
-# and the build fails, instead of only the linker closing a loop later.
+# and the build fails, instead of only the linker closing a loop later. A
+# folder outside src/ (host/) names its own source as a fourth argument.
 function(topo_layer_root target scope folder)
+  set(source ${CMAKE_SOURCE_DIR}/src/${folder})
+  if(ARGC GREATER 3)
+    set(source ${ARGV3})
+  endif()
   set(root ${CMAKE_BINARY_DIR}/layers/${folder})
   file(MAKE_DIRECTORY ${root})
-  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${root}/${folder} SYMBOLIC)
+  file(CREATE_LINK ${source} ${root}/${folder} SYMBOLIC)
   target_include_directories(${target} ${scope} ${root})
 endfunction()
 

@@ -1,53 +1,14 @@
 // Answers are computed when the packet is sent and kept until the plug-in
 // asks for them, so ReceiveAnswer never waits: the network is in-process.
-#include "ARCom.h"
+#include "host/ARCom.h"
 
-#include <cstdio>
-
+#include "host/PacketVariant.h"
 #include "win32/Variant.h"
 
 namespace arhost {
 
-namespace {
-
-std::string Quoted(const std::wstring& s) { return "\"" + Utf8FromWide(s) + "\""; }
-
-}  // namespace
-
-std::string RequestLogLine(const RequestRecord& r) {
-  char head[160];
-  std::snprintf(head, sizeof head, "t=%.2f fn=%ld mode=%ld kind=%ld dest=%ld:", r.at,
-                static_cast<long>(r.function), static_cast<long>(r.requestMode),
-                static_cast<long>(r.requestKind), static_cast<long>(r.addressKind));
-  std::string line = head + Quoted(r.address) + " fields=[";
-  for (size_t i = 0; i < r.request.fields.size(); ++i)
-    line += (i ? "," : "") + Quoted(r.request.fields[i]);
-  line += "] values=[";
-  bool secret = r.function == kFnStart || r.function == kFnRestart;
-  size_t index = 0;
-  for (const auto& row : r.request.rows)
-    for (const auto& v : row) {
-      if (index) line += ",";
-      if (secret && index == 3 && std::holds_alternative<std::wstring>(v))
-        line += "\"***\"";
-      else if (std::holds_alternative<std::wstring>(v))
-        line += Quoted(std::get<std::wstring>(v));
-      else
-        line += Utf8FromWide(ValueText(v));
-      ++index;
-    }
-  std::snprintf(head, sizeof head, "] -> err=%ld rc=%ld rows=%u", static_cast<long>(r.errorNo),
-                static_cast<long>(r.returnCode), static_cast<unsigned>(r.answerRows));
-  return line + head;
-}
-
 ARCom::ARCom(Network network, std::function<double()> clock, std::wstring logPath)
-    : network_(std::move(network)), clock_(std::move(clock)), logPath_(std::move(logPath)) {
-  if (!logPath_.empty()) {
-    // A fresh log per run, so a test reads only its own requests.
-    if (FILE* f = _wfopen(logPath_.c_str(), L"wb")) std::fclose(f);
-  }
-}
+    : network_(std::move(network)), clock_(std::move(clock)), log_(std::move(logPath)) {}
 
 ARCom::Pending ARCom::Answer(const Packet& request) {
   (void)request;
@@ -121,7 +82,7 @@ HRESULT ARCom::SendPacket(VARIANT packet, LONG, VARIANT* packetId) {
     record.errorNo = answer.errorNo;
     record.returnCode = answer.answer.returnCode;
     record.answerRows = answer.encoded ? answer.encodedRows : answer.answer.rows.size();
-    Log(record);
+    log_.Append(record);
     requests_.push_back(std::move(record));
     ++requestCount_;
     if (requests_.size() > kKeptRequests) requests_.pop_front();
@@ -198,15 +159,6 @@ HRESULT ARCom::GetErrorNo(LONG* errorNo) {
 HRESULT ARCom::SetRequestMode(LONG value) {
   requestMode_ = value;
   return S_OK;
-}
-
-void ARCom::Log(const RequestRecord& r) const {
-  if (logPath_.empty()) return;
-  if (FILE* f = _wfopen(logPath_.c_str(), L"ab")) {
-    std::string line = RequestLogLine(r) + "\n";
-    std::fwrite(line.data(), 1, line.size(), f);
-    std::fclose(f);
-  }
 }
 
 }  // namespace arhost

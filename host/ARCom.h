@@ -1,7 +1,7 @@
 // The host's ARCom connection: it keeps what the plug-in set (function,
 // destination, request mode and kind; a destination lasts for one request),
 // answers every packet from the network model at once, and records every
-// request so a run can be checked afterwards.
+// request (RequestLog.h) so a run can be checked afterwards.
 #pragma once
 
 #include <deque>
@@ -11,28 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "ComObject.h"
-#include "Network.h"
 #include "abi/HostInterfaces.h"
+#include "host/ComObject.h"
+#include "host/Network.h"
+#include "host/RequestLog.h"
 
 namespace arhost {
-
-struct RequestRecord {
-  double at = 0;  // network time in seconds
-  LONG function = 0;
-  LONG requestMode = 0;
-  LONG requestKind = 0;
-  LONG addressKind = 0;
-  std::wstring address;
-  Packet request;
-  LONG errorNo = 0;
-  LONG returnCode = 0;
-  size_t answerRows = 0;
-};
-
-// One line of the request log (UTF-8 without the line end). Texts after the
-// first two values of a start or restart request are the password: masked.
-std::string RequestLogLine(const RequestRecord& r);
 
 class ARCom : public ComObject<ARCom, topo::host::IARCom> {
  public:
@@ -54,43 +38,13 @@ class ARCom : public ComObject<ARCom, topo::host::IARCom> {
   // Lets the host's own display follow the scenario's time between requests.
   void Advance() { network_.AdvanceTo(clock_()); }
 
-  ARHOST_RESERVED(7)
-  ARHOST_RESERVED(8)
   HRESULT STDMETHODCALLTYPE SendPacket(VARIANT packet, LONG timeout, VARIANT* packetId) override;
   HRESULT STDMETHODCALLTYPE ReceiveAnswer(LONG packetId, LONG timeout, VARIANT* answer) override;
-  ARHOST_RESERVED(11)
-  ARHOST_RESERVED(12)
   HRESULT STDMETHODCALLTYPE SetDestination(LONG addressKind, VARIANT address) override;
   HRESULT STDMETHODCALLTYPE SetFunction(LONG functionNo, IDispatch* packer) override;
-  ARHOST_RESERVED(15)
-  ARHOST_RESERVED(16)
-  ARHOST_RESERVED(17)
-  ARHOST_RESERVED(18)
-  ARHOST_RESERVED(19)
-  ARHOST_RESERVED(20)
   HRESULT STDMETHODCALLTYPE RemoveEventSink(IUnknown* sink) override;
-  ARHOST_RESERVED(22)
-  ARHOST_RESERVED(23)
-  ARHOST_RESERVED(24)
-  ARHOST_RESERVED(25)
-  ARHOST_RESERVED(26)
-  ARHOST_RESERVED(27)
-  ARHOST_RESERVED(28)
-  ARHOST_RESERVED(29)
-  ARHOST_RESERVED(30)
-  ARHOST_RESERVED(31)
   HRESULT STDMETHODCALLTYPE SetRequestKind(LONG value) override;
-  ARHOST_RESERVED(33)
-  ARHOST_RESERVED(34)
-  ARHOST_RESERVED(35)
-  ARHOST_RESERVED(36)
-  ARHOST_RESERVED(37)
-  ARHOST_RESERVED(38)
-  ARHOST_RESERVED(39)
-  ARHOST_RESERVED(40)
   HRESULT STDMETHODCALLTYPE GetErrorNo(LONG* errorNo) override;
-  ARHOST_RESERVED(42)
-  ARHOST_RESERVED(43)
   HRESULT STDMETHODCALLTYPE SetRequestMode(LONG value) override;
 
   size_t SinkRemovals() const { return sinkRemovals_; }
@@ -104,14 +58,13 @@ class ARCom : public ComObject<ARCom, topo::host::IARCom> {
     size_t encodedRows = 0;
   };
   Pending Answer(const Packet& request);
-  void Log(const RequestRecord& r) const;
 
   Network network_;
   std::function<double()> clock_;
   std::shared_ptr<const std::vector<uint8_t>> topology_;
   uint64_t topologyVersion_ = 0;
   size_t topologyRows_ = 0;
-  std::wstring logPath_;
+  RequestLog log_;
   LONG function_ = 0;
   bool functionSet_ = false;
   LONG requestMode_ = 0;

@@ -110,7 +110,3 @@ class ClassFactory : public UnknownObject<ClassFactory<Object>, IClassFactory> {
 };
 
 }  // namespace arhost
-
-// A reserved slot: present so the operations after it keep their slot numbers.
-#define ARHOST_RESERVED(n) \
-  HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }

@@ -1,7 +1,10 @@
 // Command-line parsing for arhost.exe.
-#include "Options.h"
+#include "host/Options.h"
 
 #include <cwchar>
+
+#include "model/TextFields.h"
+#include "win32/Cp936.h"
 
 namespace arhost {
 
@@ -16,12 +19,11 @@ bool Number(const std::wstring& text, double* value) {
   return true;
 }
 
+// The core's integer reader, within a range.
 bool Integer(const std::wstring& text, int lo, int hi, int* value) {
-  if (text.empty()) return false;
-  wchar_t* end = nullptr;
-  long v = std::wcstol(text.c_str(), &end, 10);
-  if (*end || v < lo || v > hi) return false;
-  *value = static_cast<int>(v);
+  const std::optional<int32_t> v = topo::ParseInt32(topo::win32::Utf8FromWide(text));
+  if (!v || *v < lo || *v > hi) return false;
+  *value = *v;
   return true;
 }
 

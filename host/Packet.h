@@ -16,16 +16,12 @@
 // packed without field names has one row and no fields).
 #pragma once
 
-#include <windows.h>
-
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
-
-#include "abi/HostInterfaces.h"
-#include "win32/ComPtr.h"
 
 namespace arhost {
 
@@ -45,37 +41,9 @@ std::vector<uint8_t> EncodePacket(const Packet& packet);
 // Empty for anything that is not exactly one well-formed packet.
 std::optional<Packet> DecodePacket(const uint8_t* data, size_t size);
 
-// The VARIANT form. PacketFromVariant accepts the byte array directly or by reference.
-HRESULT PacketToVariant(const Packet& packet, VARIANT* out);
-// The VARIANT form of a packet already encoded by EncodePacket.
-HRESULT EncodedPacketToVariant(const std::vector<uint8_t>& bytes, VARIANT* out);
-HRESULT PacketFromVariant(const VARIANT& in, Packet* out);
-
 // An answer that carries only a message: field "error_info", one row.
 Packet MessageAnswer(int32_t returnCode, const std::wstring& text);
 // A value as the log and the tables show it.
 std::wstring ValueText(const Value& value);
-// A VARIANT argument as a packet value: integers of any width become int32,
-// strings stay strings; other kinds are refused.
-HRESULT ValueFromVariant(const VARIANT& in, Value* out);
-
-topo::win32::ComPtr<topo::host::IPackerDisp> CreatePacker();
-topo::win32::ComPtr<topo::host::IUnpackerDisp> CreateUnpacker();
-
-// Registers the packer and unpacker classes in this process for the lifetime
-// of the object, so that CoCreateInstance in the plug-in finds them.
-class PacketClassRegistration {
- public:
-  PacketClassRegistration();
-  PacketClassRegistration(const PacketClassRegistration&) = delete;
-  PacketClassRegistration& operator=(const PacketClassRegistration&) = delete;
-  ~PacketClassRegistration();
-  HRESULT Result() const { return result_; }
-
- private:
-  DWORD packerCookie_ = 0;
-  DWORD unpackerCookie_ = 0;
-  HRESULT result_ = E_FAIL;
-};
 
 }  // namespace arhost

@@ -1,6 +1,6 @@
 // PNG through the system's imaging component: it compresses and expands the
 // pixels; the chunks around them (the text, every checksum) are checked here.
-#include "Png.h"
+#include "host/Png.h"
 
 #include <wincodec.h>
 #include <windows.h>

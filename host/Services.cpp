@@ -1,151 +1,23 @@
 // Data containers, the memory configuration and the service directory of the
 // host frame. PersonalData is written through to its file on every change, so
 // a host that is killed still keeps what the plug-in stored.
-#include "Services.h"
+#include "host/Services.h"
 
 #include <shlobj.h>
 
-#include <cstdio>
 #include <stdexcept>
 
-#include "Network.h"
+#include "host/Files.h"
 
 namespace arhost {
 
 using topo::win32::ComPtr;
 using topo::win32::Variant;
 
-namespace {
-
-constexpr char kHeader[] = "# arhost PersonalData 1";
-
-std::string Escape(const std::wstring& text) {
-  std::string out;
-  for (char c : Utf8FromWide(text)) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-bool Unescape(const std::string& text, std::wstring* out) {
-  std::string raw;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\') {
-      raw += text[i];
-      continue;
-    }
-    if (++i == text.size()) return false;
-    switch (text[i]) {
-      case '\\':
-        raw += '\\';
-        break;
-      case 't':
-        raw += '\t';
-        break;
-      case 'n':
-        raw += '\n';
-        break;
-      case 'r':
-        raw += '\r';
-        break;
-      default:
-        return false;
-    }
-  }
-  *out = WideFromUtf8(raw);
-  return true;
-}
-
-bool ParseLong(const std::string& text, long lo, long hi, long* value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (errno || *end || v < lo || v > hi) return false;
-  *value = v;
-  return true;
-}
-
-}  // namespace
-
-std::string SerializeValues(const ValueMap& values) {
-  std::string out = std::string(kHeader) + "\n";
-  for (const auto& [name, value] : values) {
-    const VARIANT& v = value.Get();
-    std::string line = Escape(name) + "\t";
-    if (v.vt == VT_I2) {
-      line += "I2\t" + std::to_string(v.iVal);
-    } else if (v.vt == VT_I4) {
-      line += "I4\t" + std::to_string(v.lVal);
-    } else if (v.vt == VT_BSTR) {
-      line += "STR\t" + Escape(std::wstring(v.bstrVal ? v.bstrVal : L"", SysStringLen(v.bstrVal)));
-    } else {
-      Variant text;
-      if (v.vt == VT_EMPTY || v.vt == VT_DISPATCH || v.vt == VT_UNKNOWN ||
-          FAILED(VariantChangeType(text.Put(), const_cast<VARIANT*>(&v), 0, VT_BSTR)))
-        continue;
-      BSTR s = text.Get().bstrVal;
-      line += "STR\t" + Escape(std::wstring(s ? s : L"", SysStringLen(s)));
-    }
-    out += line + "\n";
-  }
-  return out;
-}
-
-ValueMap ParseValues(const std::string& text) {
-  ValueMap values;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    std::string line =
-        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    start = end == std::string::npos ? text.size() : end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    size_t t1 = line.find('\t');
-    size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
-    if (t2 == std::string::npos) continue;
-    std::wstring name;
-    if (!Unescape(line.substr(0, t1), &name)) continue;
-    std::string type = line.substr(t1 + 1, t2 - t1 - 1);
-    std::string raw = line.substr(t2 + 1);
-    long n = 0;
-    std::wstring s;
-    if (type == "I2" && ParseLong(raw, -32768, 32767, &n))
-      values.insert_or_assign(name, Variant::Int16(static_cast<SHORT>(n)));
-    else if (type == "I4" && ParseLong(raw, LONG_MIN, LONG_MAX, &n))
-      values.insert_or_assign(name, Variant::Int32(n));
-    else if (type == "STR" && Unescape(raw, &s))
-      values.insert_or_assign(name, Variant::String(s));
-  }
-  return values;
-}
-
 DataContainer::DataContainer(std::wstring persistPath, topo::win32::FileStepHook hook)
     : path_(std::move(persistPath)), hook_(std::move(hook)) {
   if (path_.empty()) return;
-  if (FILE* f = _wfopen(path_.c_str(), L"rb")) {
-    std::string text;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
-    std::fclose(f);
-    values_ = ParseValues(text);
-  }
+  if (const std::optional<std::string> text = ReadWholeFile(path_)) values_ = ParseValues(*text);
 }
 
 HRESULT DataContainer::GetValue(BSTR name, VARIANT* value) {

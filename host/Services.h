@@ -1,28 +1,19 @@
 // The named services the host frame hands out through IAppFrame::GetService,
-// and the per-user data folder behind "PersonalData" and "MemConfig".
+// and the per-user data folder behind "PersonalData" (PersonalDataFile.h)
+// and "MemConfig".
 #pragma once
 
 #include <map>
 #include <string>
 #include <vector>
 
-#include "ComObject.h"
 #include "abi/HostInterfaces.h"
+#include "host/ComObject.h"
+#include "host/PersonalDataFile.h"
 #include "win32/Variant.h"
 #include "win32/Win32FileStore.h"
 
 namespace arhost {
-
-using ValueMap = std::map<std::wstring, topo::win32::Variant>;
-
-// The PersonalData file: UTF-8 lines "NAME<TAB>TYPE<TAB>VALUE" after a header
-// line, TYPE one of I2, I4, STR; "\\", "\t", "\n" and "\r" are escaped in
-// names and values. Values of other kinds are written as their text (STR);
-// objects are not written.
-std::string SerializeValues(const ValueMap& values);
-// Lines that do not parse are skipped: a damaged file loses those settings,
-// not the others.
-ValueMap ParseValues(const std::string& text);
 
 class DataContainer : public ComObject<DataContainer, topo::host::IDataContainer> {
  public:
@@ -31,7 +22,6 @@ class DataContainer : public ComObject<DataContainer, topo::host::IDataContainer
   explicit DataContainer(std::wstring persistPath = {}, topo::win32::FileStepHook hook = {});
   static const IID& Iid() { return topo::host::IID_IDataContainer; }
 
-  ARHOST_RESERVED(7)
   HRESULT STDMETHODCALLTYPE GetValue(BSTR name, VARIANT* value) override;
   HRESULT STDMETHODCALLTYPE SetValue(BSTR name, VARIANT value) override;
 

@@ -12,10 +12,11 @@
 #include <optional>
 #include <string>
 
-#include "ARCom.h"
 #include "BenchSupport.h"
-#include "Network.h"
-#include "Packet.h"
+#include "host/ARCom.h"
+#include "host/Network.h"
+#include "host/Packer.h"
+#include "host/Unpacker.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
 #include "window/StatusRefresh.h"

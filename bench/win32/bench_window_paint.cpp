@@ -10,9 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "ARCom.h"
 #include "BenchSupport.h"
-#include "Packet.h"
+#include "host/ARCom.h"
+#include "host/Packer.h"
+#include "host/Unpacker.h"
 #include "plugin/ModuleState.h"
 #include "win32/GdiCanvas.h"
 #include "win32/GdiHandles.h"

@@ -1,6 +1,8 @@
 // The host framework's COM interfaces, slot for slot. A real host depends on
 // every slot number, so the slots the plug-in never calls are declared as
 // reserved methods: removing one would shift all the operations after it.
+// Each has its body here, answering E_NOTIMPL, so no implementation repeats
+// them; a virtual with a body still takes its slot in declaration order.
 // Shared by topo.dll (the caller) and arhost.exe (which implements them).
 #pragma once
 
@@ -43,7 +45,8 @@ inline constexpr GUID IID_IEntry = {
 inline constexpr GUID IID_IARComV1 = {
     0x886BF615, 0xA49E, 0x4109, {0xA0, 0x02, 0x67, 0xFA, 0xC9, 0xE2, 0x64, 0x6A}};
 
-#define TOPO_RESERVED(n) virtual HRESULT STDMETHODCALLTYPE Reserved##n() = 0
+#define TOPO_RESERVED(n) \
+  virtual HRESULT STDMETHODCALLTYPE Reserved##n() { return E_NOTIMPL; }
 
 // Slots 0-6 are IUnknown and IDispatch; the first operation is slot 7.
 struct IAppFrame : public IDispatch {
@@ -51,99 +54,99 @@ struct IAppFrame : public IDispatch {
 };
 
 struct IARCom : public IDispatch {
-  TOPO_RESERVED(7);
-  TOPO_RESERVED(8);
+  TOPO_RESERVED(7)
+  TOPO_RESERVED(8)
   virtual HRESULT STDMETHODCALLTYPE SendPacket(VARIANT Packet, LONG Timeout,
                                                VARIANT* PacketID) = 0;  // 9
   virtual HRESULT STDMETHODCALLTYPE ReceiveAnswer(LONG PacketID, LONG Timeout,
                                                   VARIANT* Answer) = 0;  // 10
-  TOPO_RESERVED(11);
-  TOPO_RESERVED(12);
+  TOPO_RESERVED(11)
+  TOPO_RESERVED(12)
   virtual HRESULT STDMETHODCALLTYPE SetDestination(LONG AddressKind, VARIANT Address) = 0;  // 13
   virtual HRESULT STDMETHODCALLTYPE SetFunction(LONG FunctionNo, IDispatch* Packer) = 0;    // 14
-  TOPO_RESERVED(15);
-  TOPO_RESERVED(16);
-  TOPO_RESERVED(17);
-  TOPO_RESERVED(18);
-  TOPO_RESERVED(19);
-  TOPO_RESERVED(20);
+  TOPO_RESERVED(15)
+  TOPO_RESERVED(16)
+  TOPO_RESERVED(17)
+  TOPO_RESERVED(18)
+  TOPO_RESERVED(19)
+  TOPO_RESERVED(20)
   virtual HRESULT STDMETHODCALLTYPE RemoveEventSink(IUnknown* Sink) = 0;  // 21
-  TOPO_RESERVED(22);
-  TOPO_RESERVED(23);
-  TOPO_RESERVED(24);
-  TOPO_RESERVED(25);
-  TOPO_RESERVED(26);
-  TOPO_RESERVED(27);
-  TOPO_RESERVED(28);
-  TOPO_RESERVED(29);
-  TOPO_RESERVED(30);
-  TOPO_RESERVED(31);
+  TOPO_RESERVED(22)
+  TOPO_RESERVED(23)
+  TOPO_RESERVED(24)
+  TOPO_RESERVED(25)
+  TOPO_RESERVED(26)
+  TOPO_RESERVED(27)
+  TOPO_RESERVED(28)
+  TOPO_RESERVED(29)
+  TOPO_RESERVED(30)
+  TOPO_RESERVED(31)
   virtual HRESULT STDMETHODCALLTYPE SetRequestKind(LONG Value) = 0;  // 32
-  TOPO_RESERVED(33);
-  TOPO_RESERVED(34);
-  TOPO_RESERVED(35);
-  TOPO_RESERVED(36);
-  TOPO_RESERVED(37);
-  TOPO_RESERVED(38);
-  TOPO_RESERVED(39);
-  TOPO_RESERVED(40);
+  TOPO_RESERVED(33)
+  TOPO_RESERVED(34)
+  TOPO_RESERVED(35)
+  TOPO_RESERVED(36)
+  TOPO_RESERVED(37)
+  TOPO_RESERVED(38)
+  TOPO_RESERVED(39)
+  TOPO_RESERVED(40)
   virtual HRESULT STDMETHODCALLTYPE GetErrorNo(LONG* ErrorNo) = 0;  // 41
-  TOPO_RESERVED(42);
-  TOPO_RESERVED(43);
+  TOPO_RESERVED(42)
+  TOPO_RESERVED(43)
   virtual HRESULT STDMETHODCALLTYPE SetRequestMode(LONG Value) = 0;  // 44
 };
 
 struct IPackerDisp : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE BeginPack() = 0;  // 7
-  TOPO_RESERVED(8);
-  TOPO_RESERVED(9);
-  TOPO_RESERVED(10);
-  TOPO_RESERVED(11);
+  TOPO_RESERVED(8)
+  TOPO_RESERVED(9)
+  TOPO_RESERVED(10)
+  TOPO_RESERVED(11)
   virtual HRESULT STDMETHODCALLTYPE AddField(BSTR Name) = 0;  // 12
-  TOPO_RESERVED(13);
-  TOPO_RESERVED(14);
-  TOPO_RESERVED(15);
-  TOPO_RESERVED(16);
+  TOPO_RESERVED(13)
+  TOPO_RESERVED(14)
+  TOPO_RESERVED(15)
+  TOPO_RESERVED(16)
   virtual HRESULT STDMETHODCALLTYPE AddValue(VARIANT Value) = 0;  // 17
   virtual HRESULT STDMETHODCALLTYPE EndPack() = 0;                // 18
-  TOPO_RESERVED(19);
+  TOPO_RESERVED(19)
   virtual HRESULT STDMETHODCALLTYPE GetPacket(VARIANT* Packet) = 0;  // 20
 };
 
 // The field object that GetField hands out; no interface id of its own is used.
 struct IUnpackerField : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE GetName(BSTR* Name) = 0;  // 7
-  TOPO_RESERVED(8);
-  TOPO_RESERVED(9);
-  TOPO_RESERVED(10);
+  TOPO_RESERVED(8)
+  TOPO_RESERVED(9)
+  TOPO_RESERVED(10)
   virtual HRESULT STDMETHODCALLTYPE GetValue(VARIANT* Value) = 0;  // 11
 };
 
 struct IUnpackerDisp : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE Open(VARIANT Packet) = 0;  // 7
-  TOPO_RESERVED(8);
-  TOPO_RESERVED(9);
-  TOPO_RESERVED(10);
-  TOPO_RESERVED(11);
-  TOPO_RESERVED(12);
+  TOPO_RESERVED(8)
+  TOPO_RESERVED(9)
+  TOPO_RESERVED(10)
+  TOPO_RESERVED(11)
+  TOPO_RESERVED(12)
   virtual HRESULT STDMETHODCALLTYPE GetFieldCount(LONG* Count) = 0;  // 13
   virtual HRESULT STDMETHODCALLTYPE GetRowCount(LONG* Count) = 0;    // 14
   virtual HRESULT STDMETHODCALLTYPE GetReturnCode(LONG* Code) = 0;   // 15
-  TOPO_RESERVED(16);
+  TOPO_RESERVED(16)
   // Key: VT_I4 0-based field index or VT_BSTR field name; Field is an IUnpackerField.
   virtual HRESULT STDMETHODCALLTYPE GetField(VARIANT Key, IDispatch** Field) = 0;  // 17
-  TOPO_RESERVED(18);
-  TOPO_RESERVED(19);
+  TOPO_RESERVED(18)
+  TOPO_RESERVED(19)
   virtual HRESULT STDMETHODCALLTYPE First() = 0;  // 20
-  TOPO_RESERVED(21);
+  TOPO_RESERVED(21)
   virtual HRESULT STDMETHODCALLTYPE Next() = 0;  // 22
-  TOPO_RESERVED(23);
-  TOPO_RESERVED(24);
+  TOPO_RESERVED(23)
+  TOPO_RESERVED(24)
   virtual HRESULT STDMETHODCALLTYPE GetEof(VARIANT_BOOL* Eof) = 0;  // 25
 };
 
 struct IDataContainer : public IDispatch {
-  TOPO_RESERVED(7);
+  TOPO_RESERVED(7)
   // Value is VT_EMPTY for a name never set.
   virtual HRESULT STDMETHODCALLTYPE GetValue(BSTR Name, VARIANT* Value) = 0;  // 8
   virtual HRESULT STDMETHODCALLTYPE SetValue(BSTR Name, VARIANT Value) = 0;   // 9

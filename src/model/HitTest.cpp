@@ -1,7 +1,10 @@
-// Mouse handling and the selection: the box at stacking position 0 is what the
-// menu commands act on. Window points plus scroll positions can leave the
-// 32-bit range; such a point hits nothing instead of wrapping onto a box.
+// Hit testing, mouse handling and the selection: the box under a point is the
+// first in stacking order that holds it, and the box at stacking position 0 is
+// what the menu commands act on. Window points plus scroll positions can leave
+// the 32-bit range; such a point hits nothing instead of wrapping onto a box.
+#include "model/DragState.h"
 #include "model/Nodes.h"
+#include "model/PopupMenuHost.h"
 
 namespace topo {
 
@@ -16,6 +19,22 @@ std::optional<TPoint> DiagramPoint(int32_t x, int32_t y, int32_t hPos, int32_t v
 }
 
 }  // namespace
+
+const TRect* TARNodeList::FindBox(const ZOrderEntry& entry) const {
+  if (entry.ARIndex < 0 || entry.ARIndex >= Count()) return nullptr;
+  const TARNode& node = *nodes_[static_cast<size_t>(entry.ARIndex)];
+  if (entry.ASIndex < 0) return &node.Rect;
+  if (entry.ASIndex >= node.SubASs.Count()) return nullptr;
+  return &node.SubASs.Items(entry.ASIndex).Rect;
+}
+
+int32_t TARNodeList::NodeAt(int32_t x, int32_t y) const {
+  for (int32_t p = 0; p < ZOrder.Count(); ++p) {
+    const TRect* box = FindBox(ZOrder.Items(p));
+    if (box && box->Contains(x, y)) return p;
+  }
+  return -1;
+}
 
 void TARNodeList::MouseDown(TMouseButton button, int32_t x, int32_t y, int32_t hPos, int32_t vPos) {
   if (button != TMouseButton::Left) return;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "model/Nodes.h"
+#include "model/Prefetch.h"
 #include "model/TextFields.h"
 
 namespace topo {
@@ -55,7 +56,7 @@ void TARNodeList::PlaceOutsideNodes(const TRect& canvas) {
   bool allOnCanvas = true;
   for (size_t i = 0; i < nodes_.size() && allOnCanvas; ++i) {
     if (i + 1 < nodes_.size()) nodes_[i + 1]->SubASs.Prefetch();
-    if (i + 2 < nodes_.size()) __builtin_prefetch(nodes_[i + 2].get());
+    if (i + 2 < nodes_.size()) PrefetchAddress(nodes_[i + 2].get());
     const TARNode& node = *nodes_[i];
     allOnCanvas = onCanvas(node.Rect) && node.SubASs.AllBoxes(onCanvas);
   }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/LinkListRebuild.h"
+#include "model/Prefetch.h"
 #include "model/ReportReader.h"
 #include "model/TextFields.h"
 
@@ -165,7 +167,7 @@ void TARNodeList::MergeStatus(ReportReader& report) {
         soon.ParentARs.Prefetch();
         soon.SubARs.Prefetch();
         soon.SubASs.Prefetch();
-        if (next + 1 < nodes_.size()) __builtin_prefetch(nodes_[next + 1].get());
+        if (next + 1 < nodes_.size()) PrefetchAddress(nodes_[next + 1].get());
       }
 
       // The node's links are rebuilt in place from the two fields; a field

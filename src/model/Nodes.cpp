@@ -4,23 +4,9 @@
 // what a scan from the front would.
 #include "model/Nodes.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace topo {
-
-EListIndexError::EListIndexError(int32_t index)
-    : std::out_of_range("List index out of bounds (" + std::to_string(index) + ")") {}
-
-void ThrowListIndexError(int32_t index) { throw EListIndexError(index); }
-
-namespace {
-
-template <typename Vector>
-void CheckIndex(const Vector& items, int32_t index) {
-  CheckListIndex(items, index);
-}
-
-}  // namespace
 
 // ---- TLinkNodeList --------------------------------------------------------
 
@@ -66,7 +52,7 @@ int32_t TLinkNodeList::Append(std::string_view name, uint8_t notInBaseline) {
 }
 
 void TLinkNodeList::Delete(int32_t index) {
-  CheckIndex(items_, index);
+  CheckListIndex(items_, index);
   // Records move by the list's own assignment, which callers cannot reach.
   for (size_t i = static_cast<size_t>(index) + 1; i < items_.size(); ++i) {
     items_[i - 1] = std::move(items_[i]);
@@ -91,20 +77,6 @@ void TLinkNodeList::Reindex() {
   }
 }
 
-// ---- TZOrderList ----------------------------------------------------------
-
-void TZOrderList::Add(int32_t arIndex, int32_t asIndex) { items_.push_back({arIndex, asIndex}); }
-
-void TZOrderList::BringToFront(int32_t position) {
-  CheckIndex(items_, position);
-  std::swap(items_[0], items_[static_cast<size_t>(position)]);
-}
-
-void TZOrderList::Delete(int32_t position) {
-  CheckIndex(items_, position);
-  items_.erase(items_.begin() + position);
-}
-
 // ---- TARNodeList ----------------------------------------------------------
 
 int32_t TARNodeList::Find(std::string_view name) const {
@@ -121,22 +93,6 @@ void TARNodeList::ClearStatus() {
     node->SubARs.ClearStatus();
     node->SubASs.ClearStatus();
   }
-}
-
-const TRect* TARNodeList::FindBox(const ZOrderEntry& entry) const {
-  if (entry.ARIndex < 0 || entry.ARIndex >= Count()) return nullptr;
-  const TARNode& node = *nodes_[static_cast<size_t>(entry.ARIndex)];
-  if (entry.ASIndex < 0) return &node.Rect;
-  if (entry.ASIndex >= node.SubASs.Count()) return nullptr;
-  return &node.SubASs.Items(entry.ASIndex).Rect;
-}
-
-int32_t TARNodeList::NodeAt(int32_t x, int32_t y) const {
-  for (int32_t p = 0; p < ZOrder.Count(); ++p) {
-    const TRect* box = FindBox(ZOrder.Items(p));
-    if (box && box->Contains(x, y)) return p;
-  }
-  return -1;
 }
 
 int32_t TARNodeList::AddOrUpdateAR(std::string_view name, int32_t activeCount,

@@ -1,43 +1,33 @@
-// The in-memory model of the monitored network: AR nodes, their parent, child
-// and server lists, and the stacking order of the boxes. A node's position in
-// TARNodeList is its identity for ARIndex and ZOrderEntry, so every operation
-// that deletes records also repairs the stacking order. Name lookups are
-// hashed but keep the first-match, byte-for-byte semantics of a linear scan.
+// The in-memory model of the monitored network: AR nodes and their parent,
+// child and server lists. A node's position in TARNodeList is its identity for
+// ARIndex and ZOrderEntry, so every operation that deletes records also
+// repairs the stacking order. Name lookups are hashed but keep the
+// first-match, byte-for-byte semantics of a linear scan. The operations on the
+// whole list live in files of their own (merge, layout, drawing, hit testing,
+// baseline); this header holds the records and lists they share.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/DragState.h"
 #include "model/Geometry.h"
+#include "model/ListIndex.h"
 #include "model/NameIndex.h"
+#include "model/PopupMenuHost.h"
 #include "model/XmlDocument.h"
+#include "model/ZOrder.h"
 
 namespace topo {
 
 class Canvas;
 class ReportReader;
 class FileStore;
-
-// Raised by Items with an index outside 0..Count-1.
-class EListIndexError : public std::out_of_range {
- public:
-  explicit EListIndexError(int32_t index);
-};
-
-[[noreturn]] void ThrowListIndexError(int32_t index);
-
-// Inline, since a refresh reaches every record through Items; a negative index
-// converts to a huge size and fails the same comparison.
-template <typename Vector>
-inline void CheckListIndex(const Vector& items, int32_t index) {
-  if (static_cast<size_t>(index) >= items.size()) ThrowListIndexError(index);
-}
 
 using TActiveFlags = std::array<uint8_t, 10>;
 
@@ -109,24 +99,17 @@ class TLinkNodeList {
   template <typename Pred>
   void DeleteIf(Pred pick);
   void Clear();
-  // Clear followed by AddOrUpdate of every name that forEachName(visit) hands
-  // to visit, in one step that overwrites the records in place: a refresh
-  // rebuilds every reported node's links without allocating, and an entry
-  // whose name comes back at its old position keeps its ARIndex, which
-  // ResolveLinks takes as a hint.
+  // Clear followed by AddOrUpdate of every name forEachName hands over,
+  // overwriting the records in place (model/LinkListRebuild.h, the merge's).
   template <typename ForEachName>
   void Rebuild(const ForEachName& forEachName, int32_t activeCount, const TActiveFlags& flags,
                uint8_t notInBaseline);
 
   void DrawASNode(Canvas& canvas, int32_t index, TPoint offset) const;
 
-  // Asks the processor to start loading the records, for a walk that will
-  // reach them soon: the lists of successive nodes lie apart in memory.
-  void Prefetch() const {
-    const char* begin = reinterpret_cast<const char*>(items_.data());
-    const char* end = reinterpret_cast<const char*>(items_.data() + items_.size());
-    for (const char* line = begin; line < end; line += 64) __builtin_prefetch(line);
-  }
+  // Starts loading the records for a walk that will reach them soon
+  // (model/Prefetch.h).
+  inline void Prefetch() const;
 
   template <typename Pred>
   bool AllBoxes(const Pred& pred) const {
@@ -163,54 +146,6 @@ void TLinkNodeList::DeleteIf(Pred pick) {
   Reindex();
 }
 
-template <typename ForEachName>
-void TLinkNodeList::Rebuild(const ForEachName& forEachName, int32_t activeCount,
-                            const TActiveFlags& flags, uint8_t notInBaseline) {
-  size_t built = 0;
-  bool longList = false;  // past the scan limit the rest goes through AddOrUpdate
-  const auto keepBuilt = [&] {
-    items_.resize(built);
-    index_.reset();
-    cursor_ = 0;
-  };
-  try {
-    forEachName([&](std::string_view name) {
-      if (longList) {
-        AddOrUpdate(name, activeCount, flags, notInBaseline);
-        return;
-      }
-      for (size_t i = 0; i < built; ++i) {
-        if (items_[i].name_ == name) {
-          items_[i].ActiveCount = activeCount;
-          items_[i].ActiveFlags = flags;
-          return;
-        }
-      }
-      if (built == kScanLimit) {
-        keepBuilt();
-        longList = true;
-        AddOrUpdate(name, activeCount, flags, notInBaseline);
-        return;
-      }
-      if (built == items_.size()) items_.emplace_back();
-      TLinkNode& item = items_[built];
-      if (item.name_ != name) {
-        item.name_.assign(name.data(), name.size());
-        item.arIndex_ = -1;
-      }
-      item.ActiveCount = activeCount;
-      item.ActiveFlags = flags;
-      item.NotInBaseline = notInBaseline;
-      item.Rect = kDefaultBox;
-      ++built;
-    });
-  } catch (...) {
-    if (!longList) keepBuilt();  // no stale record may survive beside the new ones
-    throw;
-  }
-  if (!longList) keepBuilt();
-}
-
 // An AR node. As with TLinkNode, its Name is the key of the node list's
 // lookups and is written only by the list; nodes are never copied or
 // assigned, so a reference from Items stays valid until the node is removed.
@@ -236,47 +171,9 @@ class TARNode {
   std::string name_;
 };
 
-struct ZOrderEntry {
-  int32_t ARIndex = 0;
-  int32_t ASIndex = -1;  // -1: the AR node's own box
-  friend bool operator==(const ZOrderEntry& a, const ZOrderEntry& b) {
-    return a.ARIndex == b.ARIndex && a.ASIndex == b.ASIndex;
-  }
-};
-
-class TZOrderList {
- public:
-  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-  ZOrderEntry& Items(int32_t position) {
-    CheckListIndex(items_, position);
-    return items_[static_cast<size_t>(position)];
-  }
-  const ZOrderEntry& Items(int32_t position) const {
-    CheckListIndex(items_, position);
-    return items_[static_cast<size_t>(position)];
-  }
-  void Add(int32_t arIndex, int32_t asIndex);
-  void BringToFront(int32_t position);
-  void Delete(int32_t position);
-  void Clear() { items_.clear(); }
-
- private:
-  std::vector<ZOrderEntry> items_;
-};
-
-enum class TMouseButton { Left, Right, Middle };
-
-// What MouseUp needs of the window: the menu rebuild and the popup itself.
-class PopupMenuHost {
- public:
-  virtual ~PopupMenuHost() = default;
-  virtual TPoint ClientToScreen(TPoint client) = 0;
-  virtual void BuildServerMenus() = 0;
-  virtual void Popup(TPoint screen) = 0;
-};
-
-// Nodes stay where they are in memory until removed.
-class TARNodeList {
+// Nodes stay where they are in memory until removed. The drag state is the
+// list's own, as the mouse operations below keep it.
+class TARNodeList : public TDragState {
  public:
   TARNodeList() = default;
   TARNodeList(const TARNodeList&) = delete;
@@ -317,10 +214,6 @@ class TARNodeList {
   RemoveResult RemoveSelected();
 
   TZOrderList ZOrder;
-  uint8_t Dragging = 0;
-  TRect DragRect{};
-  int32_t DragStartX = 0;
-  int32_t DragStartY = 0;
 
   // Baseline file
   void SaveToFile(const std::string& path, const XmlDocumentFactory& newDocument) const;

@@ -9,29 +9,12 @@
 #include <unordered_set>
 
 #include "model/XmlDocument.h"
+#include "posix/Cp936Converter.h"
 
 struct _xmlDoc;
 struct _xmlNode;
 
 namespace topo {
-
-// Code page 936 <-> UTF-8 through iconv. A byte sequence that is not code
-// page 936, or a character that code page 936 lacks, becomes "?": a name is
-// never dropped because one character could not be converted.
-class Cp936Converter {
- public:
-  Cp936Converter();
-  ~Cp936Converter();
-  Cp936Converter(const Cp936Converter&) = delete;
-  Cp936Converter& operator=(const Cp936Converter&) = delete;
-
-  std::string Utf8FromCp936(const std::string& text) const;
-  std::string Cp936FromUtf8(const std::string& text) const;
-
- private:
-  void* toUtf8_;
-  void* fromUtf8_;
-};
 
 class LibXmlDocument : public XmlDocument {
  public:

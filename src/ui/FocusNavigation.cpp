@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/FormLayout.h"
+#include "ui/ControlClasses.h"
 
 namespace topo::ui {
 namespace {

@@ -4,9 +4,11 @@
 // previews its controls' keys for the focus navigation, and hands control
 // notifications (clicks, edit changes, up-down moves) to handlers by control.
 // Traps it avoids: an exception never unwinds into Windows (each message runs
-// guarded, see ui/Guard.h); a paint that fails still ends its paint and is
-// reported once, not once per repaint; a modal showing always enables its
-// owner again; a form's last messages never reach a half-destroyed object.
+// guarded, see ui/ExceptionBoundary.h); a paint that fails still ends its
+// paint and is reported once, not once per repaint; a modal showing always
+// enables its owner again; a form's last messages never reach a
+// half-destroyed object. One class, one concept per source file: each group
+// of members below names the file that defines it.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +40,7 @@ inline constexpr int mrCancel = 2;
 
 class Form {
  public:
+  // ---- The window and its lifetime (ui/Form.cpp)
   // Creates the window, hidden and top-level, with the controls of layout.
   // Bitmaps named by image controls are loaded from bitmapSource (null: the
   // module this code is linked into).
@@ -60,6 +63,8 @@ class Form {
 
   // Makes the window visible and brings it to the front.
   void Show();
+
+  // ---- Modal showing (ui/FormModal.cpp)
   // Shows the window modally: its owner (owner, or else the window's current
   // owner) is disabled until a handler sets a modal result or the window is
   // closed (mrCancel); then the window is hidden, the owner enabled again and
@@ -69,37 +74,47 @@ class Form {
   int ModalResult() const { return modalResult_; }
   bool IsModal() const { return modal_; }
 
+  // ---- Controls and their notifications (ui/FormControls.cpp)
   // Controls made from the layout, by name (0 when there is none).
   HWND Control(const std::wstring& name) const;
-  // The layout's images, drawn by the form over its own painting (null when
-  // there is none by that name). Showing, hiding and moving repaint.
-  const FormImage* Image(const std::wstring& name) const;
-  void ShowImage(const std::wstring& name, bool visible);
-  void MoveImage(const std::wstring& name, int left, int top);
   using Handler = std::function<void(HWND sender)>;
-  // A popup menu of the layout, or the sub-menu of one of its items (to be
-  // rebuilt at run time); null when there is none by that name.
-  PopupMenu* Menu(const std::wstring& name) const;
-  // What choosing a layout menu item does; it gets the item's tag.
-  void SetMenuHandler(const std::wstring& item, PopupMenu::Handler handler);
   // A click of a button or check box (and Enter on a focused push button).
   void SetClickHandler(HWND control, Handler handler);
   // A change of an edit's text (EN_CHANGE) or a drop-down list's selection.
   void SetChangeHandler(HWND control, Handler handler);
   // An up-down control moved to a new position (arrows, keys or wheel).
   void SetUpDownHandler(HWND control, std::function<void(HWND sender, int position)> handler);
+  // Subclasses the window's controls for key preview and so that containers
+  // pass their controls' notifications on to the window. Idempotent.
+  void AdoptControls();
+
+  // ---- Images (ui/FormImages.cpp)
+  // The layout's images, drawn by the form over its own painting (null when
+  // there is none by that name). Showing, hiding and moving repaint.
+  const FormImage* Image(const std::wstring& name) const;
+  void ShowImage(const std::wstring& name, bool visible);
+  void MoveImage(const std::wstring& name, int left, int top);
+
+  // ---- Menus (ui/FormMenus.cpp)
+  // A popup menu of the layout, or the sub-menu of one of its items (to be
+  // rebuilt at run time); null when there is none by that name.
+  PopupMenu* Menu(const std::wstring& name) const;
+  // What choosing a layout menu item does; it gets the item's tag.
+  void SetMenuHandler(const std::wstring& item, PopupMenu::Handler handler);
+
+  // ---- Key preview and focus (ui/FormKeyPreview.cpp)
   // The control of this window that has (or last had) the focus, or 0.
   HWND ActiveControl() const;
-
-  // Key preview: every key press of the window's controls arrives here first,
-  // and then still reaches the control.
+  // Every key press of the window's controls arrives here first, and then
+  // still reaches the control.
   virtual void KeyDown(WORD key, unsigned shift);
   void NavigateFocus(bool forward, bool allControls);
   HWND FindNextInContainer(HWND container, HWND current, bool forward, bool tabStopsOnly,
                            bool directChildrenOnly) const;
 
-  // The scrolling form: per bar (SB_HORZ, SB_VERT) a range, a position and a
-  // line increment. A bar shows only when its range exceeds the client size.
+  // ---- Scrolling (ui/FormScrolling.cpp)
+  // Per bar (SB_HORZ, SB_VERT) a range, a position and a line increment. A
+  // bar shows only when its range exceeds the client size.
   void SetScrollRange(int bar, int range);
   int ScrollRange(int bar) const { return Bar(bar).range; }
   void SetLineIncrement(int bar, int increment) { Bar(bar).increment = increment; }
@@ -107,16 +122,13 @@ class Form {
   int ScrollPosition(int bar) const { return Bar(bar).position; }
   void SetScrollPosition(int bar, int position);
 
-  // Subclasses the window's controls for key preview and so that containers
-  // pass their controls' notifications on to the window. Idempotent.
-  void AdoptControls();
-
  protected:
   // The show handler: runs after the on-show focus step, at every showing.
   virtual void FormShow() {}
   // The close handler: may choose what a close does (Hide by default).
   virtual void FormClose(TCloseAction& /*action*/) {}
-  // Paints the client area; update is the region asked for. May throw.
+  // Paints the client area; update is the region asked for. May throw
+  // (ui/FormPaint.cpp reports it).
   virtual void FormPaint(HDC /*dc*/, const RECT& /*update*/) {}
   // WM_CLOSE: a modal showing ends with mrCancel; otherwise the close
   // handler's action is carried out.
@@ -137,29 +149,40 @@ class Form {
     int increment = 8;
   };
 
-  static LRESULT CALLBACK StaticWindowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-
   struct Anchored {
     HWND control;
     RECT bounds;  // in the form's client area at its first size, unscrolled
     bool left, top, right, bottom;
   };
 
-  void Paint(HDC printDc);  // null: WM_PAINT's own DC
-  void PaintTo(HDC dc, const RECT& update);
-  void ApplyAnchors();
-  void BuildMenus();
+  // ui/Form.cpp
+  static LRESULT CALLBACK StaticWindowProc(HWND, UINT, WPARAM, LPARAM);
   // Everything of the constructor after the window exists.
   void BuildContents(HMODULE bitmapSource);
+  // ui/FormControls.cpp
+  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  void FitAutoSizeLabels();
+  // Control notifications to their handlers; true when one ran.
+  bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  bool RunClickHandler(HWND control);
+  // ui/FormImages.cpp
   FormImage* FindImage(const std::wstring& name) const;
   void InvalidateImage(const FormImage& image);
-  bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  void DrawImages(HDC dc) const;
+  // ui/FormMenus.cpp
+  void BuildMenus();
+  // ui/FormAnchors.cpp
+  void RecordAnchors();
+  void ApplyAnchors();
+  // ui/FormScrolling.cpp
   void MouseWheel(short delta);
   void ScrollMessage(int bar, WORD request);
   void UpdateScrollBars();
   ScrollBarState& Bar(int bar) { return bar == SB_HORZ ? horz_ : vert_; }
   const ScrollBarState& Bar(int bar) const { return bar == SB_HORZ ? horz_ : vert_; }
+  // ui/FormPaint.cpp
+  void Paint(HDC printDc);  // null: WM_PAINT's own DC
+  void PaintTo(HDC dc, const RECT& update);
 
   FormLayout layout_;
   win32::Font font_;

@@ -1,5 +1,7 @@
 // Window layouts live as text resources so that a resource file can replace
-// them without code; this is their format and the builder of their controls.
+// them without code; this is their format, what a parsed layout holds, and
+// the parser (ui/FormLayout.cpp). The controls are made from a parsed layout
+// by ui/FormLayoutBuilder.h.
 //
 // One statement a line, '#' starts a comment, words are separated by blanks,
 // texts are in double quotes (\" and \\ inside them). The file is UTF-8.
@@ -34,10 +36,7 @@
 // error must not pass silently as a default.
 #pragma once
 
-#include <windows.h>
-
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,24 +83,5 @@ struct FormLayout {
 // Throws std::runtime_error naming source and the line of the first
 // malformed statement.
 FormLayout ParseFormLayout(std::string_view utf8, const std::string& source = "window layout");
-
-// Class names of the container windows a layout can create (panels and tab
-// sheets), and the one of the text grid, so that focus navigation can tell them.
-inline constexpr const wchar_t* kPanelClass = L"TopoPanel";
-inline constexpr const wchar_t* kTabSheetClass = L"TopoTabSheet";
-inline constexpr const wchar_t* kStringGridClass = L"TopoStringGrid";
-
-class FormImage;
-
-struct BuiltControls {
-  std::map<std::wstring, HWND> windows;            // by name
-  std::vector<std::unique_ptr<FormImage>> images;  // drawn by the form
-};
-
-// Creates the controls of layout as children of form (or of their parent
-// control), in tab order, with font; images load their bitmaps from
-// bitmapSource.
-BuiltControls CreateLayoutControls(HWND form, const FormLayout& layout, HFONT font,
-                                   HMODULE bitmapSource);
 
 }  // namespace topo::ui

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "ui/ControlClasses.h"
 #include "ui/ExceptionBoundary.h"
-#include "ui/FormLayout.h"
 #include "win32/GdiHandles.h"
 #include "win32/ThisModule.h"
 

@@ -74,10 +74,13 @@ class MemoryDc {
   HDC dc_;
 };
 
-// A window's DC from GetDC, given back with ReleaseDC.
+// A window's DC from GetDC, given back with ReleaseDC; kWhole takes the DC of
+// the whole window, frame and caption included, from GetWindowDC.
 class WindowDc {
  public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  enum Area { kClient, kWhole };
+  explicit WindowDc(HWND window, Area area = kClient)
+      : window_(window), dc_(area == kWhole ? GetWindowDC(window) : GetDC(window)) {}
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;
   ~WindowDc() {

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "Png.h"
+#include "host/Png.h"
 
 namespace {
 

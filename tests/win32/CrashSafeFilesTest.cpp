@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Services.h"
+#include "host/Services.h"
 #include "model/Nodes.h"
 #include "win32/Cp936.h"
 #include "win32/MsxmlDocument.h"

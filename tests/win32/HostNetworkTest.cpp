@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "Network.h"
+#include "host/Network.h"
 
 namespace {
 

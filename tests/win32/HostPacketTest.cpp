@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "Packet.h"
+#include "host/Packer.h"
+#include "host/Packet.h"
+#include "host/PacketClasses.h"
+#include "host/PacketVariant.h"
+#include "host/Unpacker.h"
 #include "win32/BStr.h"
 #include "win32/Variant.h"
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "Options.h"
-#include "Png.h"
+#include "host/Options.h"
+#include "host/Png.h"
 
 namespace {
 

@@ -8,8 +8,10 @@
 #include <new>
 #include <stdexcept>
 
-#include "ARCom.h"
-#include "Services.h"
+#include "host/ARCom.h"
+#include "host/Packer.h"
+#include "host/PacketVariant.h"
+#include "host/Services.h"
 #include "win32/BStr.h"
 
 namespace {

@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "ARCom.h"
 #include "FakeExchange.h"
-#include "Packet.h"
+#include "host/ARCom.h"
+#include "host/Packer.h"
+#include "host/Unpacker.h"
 #include "window/StatusRefresh.h"
 
 namespace {

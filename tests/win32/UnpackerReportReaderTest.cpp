@@ -18,9 +18,6 @@ class FakeField : public FakeDispatch<host::IUnpackerField> {
  public:
   FakeField() : FakeDispatch(IID_IDispatch) {}
   HRESULT STDMETHODCALLTYPE GetName(BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Reserved10() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetValue(VARIANT* Value) override {
     VariantInit(Value);
     return VariantCopy(Value, const_cast<VARIANT*>(&value.Get()));
@@ -31,20 +28,6 @@ class FakeField : public FakeDispatch<host::IUnpackerField> {
 class FakeUnpacker : public FakeDispatch<host::IUnpackerDisp> {
  public:
   FakeUnpacker() : FakeDispatch(host::IID_IUnpackerDisp) {}
-#define TOPO_FAKE_RESERVED(n) \
-  HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
-  TOPO_FAKE_RESERVED(8)
-  TOPO_FAKE_RESERVED(9)
-  TOPO_FAKE_RESERVED(10)
-  TOPO_FAKE_RESERVED(11)
-  TOPO_FAKE_RESERVED(12)
-  TOPO_FAKE_RESERVED(16)
-  TOPO_FAKE_RESERVED(18)
-  TOPO_FAKE_RESERVED(19)
-  TOPO_FAKE_RESERVED(21)
-  TOPO_FAKE_RESERVED(23)
-  TOPO_FAKE_RESERVED(24)
-#undef TOPO_FAKE_RESERVED
   HRESULT STDMETHODCALLTYPE Open(VARIANT) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetFieldCount(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetRowCount(LONG*) override { return E_NOTIMPL; }

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "../../interop/SampleBaseline.h"
-#include "Services.h"
+#include "host/Services.h"
 #include "win32/BStr.h"
 #include "win32/Cp936.h"
 #include "win32/MsxmlDocument.h"

@@ -13,10 +13,10 @@
 #include <memory>
 #include <vector>
 
-#include "ARCom.h"
 #include "MessageBoxCloser.h"
-#include "Packet.h"
-#include "Services.h"
+#include "host/ARCom.h"
+#include "host/PacketClasses.h"
+#include "host/Services.h"
 #include "plugin/EntryPoints.h"
 #include "win32/GdiHandles.h"
 #include "window/MainForm.h"

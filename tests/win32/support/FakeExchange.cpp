@@ -103,9 +103,6 @@ class FakeUnpacker::Field : public FakeDispatch<host::IUnpackerField> {
     log_.Fray(Name);
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Reserved10() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetValue(VARIANT* Value) override {
     VariantInit(Value);
     HRESULT hr = log_.Record("GetValue " + Text(name_));

@@ -39,18 +39,6 @@ class FakePacker : public FakeDispatch<host::IPackerDisp> {
   HRESULT STDMETHODCALLTYPE AddValue(VARIANT Value) override;
   HRESULT STDMETHODCALLTYPE EndPack() override { return log_.Record("EndPack"); }
   HRESULT STDMETHODCALLTYPE GetPacket(VARIANT* Packet) override;
-#define TOPO_FAKE_RESERVED(n) \
-  HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
-  TOPO_FAKE_RESERVED(8)
-  TOPO_FAKE_RESERVED(9)
-  TOPO_FAKE_RESERVED(10)
-  TOPO_FAKE_RESERVED(11)
-  TOPO_FAKE_RESERVED(13)
-  TOPO_FAKE_RESERVED(14)
-  TOPO_FAKE_RESERVED(15)
-  TOPO_FAKE_RESERVED(16)
-  TOPO_FAKE_RESERVED(19)
-#undef TOPO_FAKE_RESERVED
 
  private:
   CallLog& log_;
@@ -74,20 +62,6 @@ class FakeUnpacker : public FakeDispatch<host::IUnpackerDisp> {
   HRESULT STDMETHODCALLTYPE First() override;
   HRESULT STDMETHODCALLTYPE Next() override;
   HRESULT STDMETHODCALLTYPE GetEof(VARIANT_BOOL* Eof) override;
-#define TOPO_FAKE_RESERVED(n) \
-  HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
-  TOPO_FAKE_RESERVED(8)
-  TOPO_FAKE_RESERVED(9)
-  TOPO_FAKE_RESERVED(10)
-  TOPO_FAKE_RESERVED(11)
-  TOPO_FAKE_RESERVED(12)
-  TOPO_FAKE_RESERVED(16)
-  TOPO_FAKE_RESERVED(18)
-  TOPO_FAKE_RESERVED(19)
-  TOPO_FAKE_RESERVED(21)
-  TOPO_FAKE_RESERVED(23)
-  TOPO_FAKE_RESERVED(24)
-#undef TOPO_FAKE_RESERVED
 
   FakeTable table;
   // The return codes the next GetReturnCode calls give, in turn (then 0).
