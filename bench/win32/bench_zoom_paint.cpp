@@ -79,15 +79,21 @@ int main(int argc, char** argv) {
     Services services;
     form = topo::bridge::TBizFormBase::GiveToWindow(
         std::make_unique<TMainForm>(topo::plugin::Module()));
-    topo::window::RequestAndMerge(services, form->Model(), {0, 0, kCanvas, kCanvas});
-    topo::TidyLayout(form->Model(), {0, 0, kCanvas, kCanvas});
-    RECT outer{0, 0, 800, 600};
-    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongW(form->Handle(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(form->Handle(), GWL_EXSTYLE)));
-    SetWindowPos(form->Handle(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOZORDER | SWP_NOMOVE);
+    // The width and height settings at their largest, as the operator sets
+    // them for a large network, so that no box lies off the canvas.
+    form->SetCanvasSettings(kCanvas, kCanvas);
+    topo::window::RequestAndMerge(services, form->Model(), form->CanvasRect());
+    topo::TidyLayout(form->Model(), form->CanvasRect());
     form->Show();
-    form->ZoomToFit();
+    // Scroll bars come and go with the zoom: sized until the client area is 800 x 600.
+    for (int pass = 0; pass < 3; ++pass) {
+      RECT window, client;
+      GetWindowRect(form->Handle(), &window);
+      GetClientRect(form->Handle(), &client);
+      SetWindowPos(form->Handle(), nullptr, 0, 0, window.right - window.left + 800 - client.right,
+                   window.bottom - window.top + 600 - client.bottom, SWP_NOZORDER | SWP_NOMOVE);
+      form->ZoomToFit();
+    }
     RECT client;
     GetClientRect(form->Handle(), &client);
     std::printf("bench_zoom_paint: %d AR nodes fitted at %d%% into %ldx%ld\n",

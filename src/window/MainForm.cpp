@@ -174,6 +174,11 @@ int TMainForm::UpDownPosition(const wchar_t* name) const {
   return static_cast<int>(SendMessageW(Control(name), UDM_GETPOS32, 0, 0));
 }
 
+void TMainForm::SetCanvasSettings(int width, int height) {
+  SetUpDown(L"udWidth", width);
+  SetUpDown(L"udHeight", height);
+}
+
 void TMainForm::SetUpDown(const wchar_t* name, int position) {
   HWND upDown = Control(name);
   int low = 0, high = 0;

@@ -115,6 +115,9 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private Re
   UINT TimerInterval() const { return timerInterval_; }
   bool TimerEnabled() const { return timerEnabled_; }
   int UpDownPosition(const wchar_t* name) const;
+  // Sets the width and height settings as the operator would (clamped to
+  // their ranges): the canvas and scroll ranges follow.
+  void SetCanvasSettings(int width, int height);
   // The canvas in diagram coordinates: (0, 0, width setting, height setting)
   // once the settings are read; the scroll ranges are it at the zoom.
   TRect CanvasRect() const { return canvas_; }
