@@ -3,8 +3,6 @@
 // plug-in window is shown.
 #include "host/Host.h"
 
-#include <algorithm>
-
 #include "host/Console.h"
 #include "host/Files.h"
 #include "host/PacketClasses.h"
@@ -29,6 +27,7 @@ constexpr UINT_PTR kShotTimer = 2;
 constexpr UINT_PTR kSeriesTimer = 5;
 constexpr UINT_PTR kStatusOpenTimer = 3;
 constexpr UINT_PTR kStatusRunTimer = 4;
+constexpr UINT_PTR kStatusMenuTimer = 6;
 constexpr UINT_PTR kFirstClickTimer = 100;
 constexpr UINT_PTR kFirstKeyTimer = 1000;
 
@@ -107,8 +106,12 @@ LRESULT Host::FrameMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         TakeScreenshot(SeriesPath(options_.screenshot, ++seriesShots_));
       } else if (wp == kStatusOpenTimer) {
         KillTimer(window, wp);
-        if (OpenStatusQuery(plugin_, DataContainer::From(tempData_.Get()), *options_.status))
-          SetTimer(window, kStatusRunTimer, 1000, nullptr);
+        if (OpenStatusQuery(plugin_, *options_.status))
+          SetTimer(window, kStatusMenuTimer, 400, nullptr);
+      } else if (wp == kStatusMenuTimer) {
+        KillTimer(window, wp);
+        ChooseStatusEntry(plugin_);
+        SetTimer(window, kStatusRunTimer, 1000, nullptr);
       } else if (wp == kStatusRunTimer) {
         KillTimer(window, wp);
         RunStatusQuery(window, *options_.status);

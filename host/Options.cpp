@@ -3,14 +3,14 @@
 
 #include <cwchar>
 
-#include "model/TextFields.h"
-#include "win32/Cp936.h"
+#include "host/Lists.h"
 
 namespace arhost {
 
 namespace {
 
-bool Number(const std::wstring& text, double* value) {
+// Seconds from now, at most a day.
+bool Seconds(const std::wstring& text, double* value) {
   if (text.empty()) return false;
   wchar_t* end = nullptr;
   double v = std::wcstod(text.c_str(), &end);
@@ -19,9 +19,9 @@ bool Number(const std::wstring& text, double* value) {
   return true;
 }
 
-// The core's integer reader, within a range.
+// A number (the core's integer reader) within a range.
 bool Integer(const std::wstring& text, int lo, int hi, int* value) {
-  const std::optional<int32_t> v = topo::ParseInt32(topo::win32::Utf8FromWide(text));
+  const std::optional<int32_t> v = Number(text);
   if (!v || *v < lo || *v > hi) return false;
   *value = *v;
   return true;
@@ -34,31 +34,24 @@ bool ParseClick(const std::wstring& text, bool right, Click* click) {
   click->right = right;
   return Integer(text.substr(0, comma), -10000, 10000, &click->x) &&
          Integer(text.substr(comma + 1, at - comma - 1), -10000, 10000, &click->y) &&
-         Number(text.substr(at + 1), &click->at);
+         Seconds(text.substr(at + 1), &click->at);
 }
 
-// "AR.N", "AR.AS.N", each optionally followed by ":FUNCTION", then "@SECONDS".
+// "X,Y.N", optionally followed by ":FUNCTION", then "@SECONDS".
 bool ParseStatusQuery(const std::wstring& text, StatusQuery* query) {
   size_t at = text.rfind(L'@');
-  if (at == std::wstring::npos || !Number(text.substr(at + 1), &query->at)) return false;
+  if (at == std::wstring::npos || !Seconds(text.substr(at + 1), &query->at)) return false;
   std::wstring target = text.substr(0, at);
   size_t colon = target.find(L':');
   if (colon != std::wstring::npos) {
     if (!Integer(target.substr(colon + 1), 1, 99999, &query->function)) return false;
     target.resize(colon);
   }
-  std::vector<std::wstring> parts;
-  for (size_t start = 0;;) {
-    size_t dot = target.find(L'.', start);
-    parts.push_back(target.substr(start, dot == std::wstring::npos ? dot : dot - start));
-    if (dot == std::wstring::npos) break;
-    start = dot + 1;
-  }
-  if (parts.size() < 2 || parts.size() > 3 || parts[0].empty() || parts[parts.size() - 2].empty())
-    return false;
-  query->ar = parts[0];
-  query->as = parts.size() == 3 ? parts[1] : std::wstring();
-  return Integer(parts.back(), 0, 9, &query->instance);
+  size_t comma = target.find(L','), dot = target.find(L'.');
+  if (comma == std::wstring::npos || dot == std::wstring::npos || dot < comma) return false;
+  return Integer(target.substr(0, comma), -10000, 10000, &query->x) &&
+         Integer(target.substr(comma + 1, dot - comma - 1), -10000, 10000, &query->y) &&
+         Integer(target.substr(dot + 1), 0, 9, &query->instance);
 }
 
 }  // namespace
@@ -86,9 +79,9 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
     else if (a == L"--screenshot")
       o.screenshot = v;
     else if (a == L"--after")
-      ok = Number(v, &o.after);
+      ok = Seconds(v, &o.after);
     else if (a == L"--every")
-      ok = Number(v, &o.every) && o.every >= 0.5;
+      ok = Seconds(v, &o.every) && o.every >= 0.5;
     else if (a == L"--without")
       o.without.push_back(v);
     else if (a == L"--click" || a == L"--rclick") {
@@ -98,7 +91,7 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
     } else if (a == L"--keys") {
       KeyPresses k;
       const size_t at = v.rfind(L'@');
-      ok = at != std::wstring::npos && at > 0 && Number(v.substr(at + 1), &k.at);
+      ok = at != std::wstring::npos && at > 0 && Seconds(v.substr(at + 1), &k.at);
       for (size_t from = 0; ok && from <= at;) {
         size_t comma = v.find(L',', from);
         if (comma == std::wstring::npos || comma > at) comma = at;

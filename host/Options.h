@@ -23,11 +23,11 @@ struct KeyPresses {
   double at = 0;  // seconds after the plug-in window is shown
 };
 
-// A status query on one server instance, opened as the topology window's
-// status command opens it, then run with one function.
+// A status query on one server instance, opened as an operator opens it: a
+// right click on the node's box, the node menu's status entry, then the
+// instance and one function chosen in the dialog.
 struct StatusQuery {
-  std::wstring ar;
-  std::wstring as;  // empty: the AR node itself
+  int x = 0, y = 0;  // a point of the node's box, client coordinates of the plug-in window
   int instance = 0;
   int function = 0;  // 0: the dialog's first function
   double at = 0;     // seconds after the plug-in window is shown
@@ -55,7 +55,7 @@ inline constexpr wchar_t kUsage[] =
     L"         [--screenshot FILE.png [--after SECONDS] [--every SECONDS]]\n"
     L"         [--click X,Y@SECONDS]...\n"
     L"         [--rclick X,Y@SECONDS]... [--keys KEY[,KEY]...@SECONDS]...\n"
-    L"         [--status AR[.AS].N[:FUNCTION]@SECONDS]\n";
+    L"         [--status X,Y.N[:FUNCTION]@SECONDS]\n";
 
 // Empty with *error set when the arguments are not usable.
 std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::wstring* error);

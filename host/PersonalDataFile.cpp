@@ -3,6 +3,7 @@
 #include "host/PersonalDataFile.h"
 
 #include <climits>
+#include <optional>
 
 #include "model/TextFields.h"
 #include "win32/Cp936.h"
@@ -69,14 +70,6 @@ bool Unescape(const std::string& text, std::wstring* out) {
   return true;
 }
 
-// The core's integer reader, within a range.
-bool ParseLong(const std::string& text, long lo, long hi, long* value) {
-  const std::optional<int32_t> v = topo::ParseInt32(text);
-  if (!v || *v < lo || *v > hi) return false;
-  *value = *v;
-  return true;
-}
-
 }  // namespace
 
 std::string SerializeValues(const ValueMap& values) {
@@ -120,12 +113,12 @@ ValueMap ParseValues(const std::string& text) {
     if (!Unescape(line.substr(0, t1), &name)) continue;
     std::string type = line.substr(t1 + 1, t2 - t1 - 1);
     std::string raw = line.substr(t2 + 1);
-    long n = 0;
+    const std::optional<int32_t> n = topo::ParseInt32(raw);
     std::wstring s;
-    if (type == "I2" && ParseLong(raw, -32768, 32767, &n))
-      values.insert_or_assign(name, Variant::Int16(static_cast<SHORT>(n)));
-    else if (type == "I4" && ParseLong(raw, LONG_MIN, LONG_MAX, &n))
-      values.insert_or_assign(name, Variant::Int32(n));
+    if (type == "I2" && n && *n >= SHRT_MIN && *n <= SHRT_MAX)
+      values.insert_or_assign(name, Variant::Int16(static_cast<SHORT>(*n)));
+    else if (type == "I4" && n)
+      values.insert_or_assign(name, Variant::Int32(*n));
     else if (type == "STR" && Unescape(raw, &s))
       values.insert_or_assign(name, Variant::String(s));
   }

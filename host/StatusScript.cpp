@@ -4,18 +4,14 @@
 #include "host/StatusScript.h"
 
 #include <cwchar>
+#include <string>
 
 #include "host/Console.h"
-#include "win32/Variant.h"
+#include "host/ScriptedInput.h"
 
 namespace arhost {
 
 namespace {
-
-// Posted to the plug-in window to open the status query on the node that
-// TempData names, as its popup menu's status command would. The plug-in
-// registers the same name.
-constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
 
 struct Found {
   HWND skip;
@@ -44,17 +40,13 @@ BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
 
 }  // namespace
 
-bool OpenStatusQuery(HWND plugin, DataContainer* tempData, const StatusQuery& q) {
-  if (!plugin || !IsWindow(plugin) || !tempData) return false;
-  // What the status command leaves in TempData for the dialog.
-  using topo::win32::Variant;
-  tempData->Put(L"ClickedSvrType", Variant::Int32(q.as.empty() ? 0 : 1));
-  tempData->Put(L"ClickedSvrName", Variant::String(q.as.empty() ? q.ar : q.as));
-  tempData->Put(L"ClickedParentARName", Variant::String(q.as.empty() ? std::wstring() : q.ar));
-  tempData->Put(L"ClickedSvrNo", Variant::Int32(q.instance));
-  PostMessageW(plugin, RegisterWindowMessageW(kOpenStatusQueryMessage), 0, 0);
+bool OpenStatusQuery(HWND plugin, const StatusQuery& q) {
+  if (!plugin || !IsWindow(plugin)) return false;
+  PostClick(plugin, {q.x, q.y, true, q.at});
   return true;
 }
+
+void ChooseStatusEntry(HWND plugin) { PostKeys(plugin, {{L"down", L"enter"}, 0}); }
 
 void RunStatusQuery(HWND frame, const StatusQuery& q) {
   Found dialog{frame, nullptr};
@@ -68,6 +60,14 @@ void RunStatusQuery(HWND frame, const StatusQuery& q) {
     wchar_t cls[16] = L"";
     GetClassNameW(c, cls, 16);
     if (lstrcmpiW(cls, L"Button") == 0 && !button) button = c;
+    // The instance list holds the running instances' numbers, which no
+    // function item is.
+    const std::wstring instance = std::to_wstring(q.instance);
+    if (lstrcmpiW(cls, L"ComboBox") == 0) {
+      LRESULT item = SendMessageW(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                  reinterpret_cast<LPARAM>(instance.c_str()));
+      if (item != CB_ERR) SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
     if (lstrcmpiW(cls, L"ComboBox") == 0 && q.function) {
       wchar_t prefix[8];
       std::swprintf(prefix, 8, L"%05d", q.function);

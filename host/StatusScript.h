@@ -1,6 +1,6 @@
-// --status: the host opens the plug-in's status query on one instance, as
-// the topology window's status command opens it, and a second later runs the
-// query with one function, as an operator would.
+// --status: the host opens the plug-in's status query as an operator does (a
+// right click on the node's box, then the node menu's status entry), and a
+// second later chooses the instance and one function and runs the query.
 #pragma once
 
 #include <windows.h>
@@ -10,10 +10,13 @@
 
 namespace arhost {
 
-// Writes what the status command leaves in TempData for the dialog and asks
-// the plug-in window to open it; false when there is no window to ask.
-bool OpenStatusQuery(HWND plugin, DataContainer* tempData, const StatusQuery& q);
-// Chooses the function in the open dialog and presses its push button.
+// A right click on the node's box: its menu opens, whose modal loop then
+// reads the keys of ChooseStatusEntry. False when there is no window.
+bool OpenStatusQuery(HWND plugin, const StatusQuery& q);
+// The node menu's first entry is its status command.
+void ChooseStatusEntry(HWND plugin);
+// Chooses the instance and the function in the open dialog and presses its
+// push button.
 void RunStatusQuery(HWND frame, const StatusQuery& q);
 
 }  // namespace arhost

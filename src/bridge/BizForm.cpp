@@ -61,27 +61,16 @@ void TBizFormBase::AttachToHost(LONG FunctionNo, HWND ParentWindow, HWND NotifyW
 host::IARCom* TBizFormBase::GetARCom() noexcept {
   if (arCom_) return arCom_.Get();
   if (!appFrame_) return nullptr;
-  win32::BStr name(L"ARCom");
-  win32::ComPtr<IUnknown> service;
-  if (!name.Get() || FAILED(appFrame_->GetService(name.Get(), service.Put())) || !service)
-    return nullptr;
-  arCom_ = service.As<host::IARCom>(host::IID_IARCom);
+  try {
+    arCom_ = HostService<host::IARCom>(appFrame_.Get(), L"ARCom", host::IID_IARCom);
+  } catch (...) {
+    // Without ARCom a refresh fails as it would on a failed request: the
+    // caller asks again next time.
+  }
   return arCom_.Get();
 }
 
 namespace {
-
-win32::ComPtr<host::IDataContainer> DataService(host::IAppFrame* frame, const wchar_t* name,
-                                                const char* operation) {
-  if (!frame) throw win32::EHostCallError(operation, E_POINTER);
-  win32::BStr bname(name);
-  win32::ComPtr<IUnknown> service;
-  win32::Check(frame->GetService(bname.Get(), service.Put()), operation);
-  HRESULT hr = E_NOINTERFACE;
-  auto container = service.As<host::IDataContainer>(host::IID_IDataContainer, &hr);
-  win32::Check(hr, operation);
-  return container;
-}
 
 template <class T>
 win32::ComPtr<T> Create(const CLSID& cls, const IID& iid, const char* operation) {
@@ -109,12 +98,15 @@ host::IUnpackerDisp* TBizFormBase::GetUnpacker() {
 
 host::IDataContainer* TBizFormBase::GetPersonalData() {
   if (!personalData_)
-    personalData_ = DataService(appFrame_.Get(), L"PersonalData", "GetService(PersonalData)");
+    personalData_ = HostService<host::IDataContainer>(appFrame_.Get(), L"PersonalData",
+                                                      host::IID_IDataContainer);
   return personalData_.Get();
 }
 
 host::IDataContainer* TBizFormBase::GetTempData() {
-  if (!tempData_) tempData_ = DataService(appFrame_.Get(), L"TempData", "GetService(TempData)");
+  if (!tempData_)
+    tempData_ =
+        HostService<host::IDataContainer>(appFrame_.Get(), L"TempData", host::IID_IDataContainer);
   return tempData_.Get();
 }
 

@@ -14,6 +14,7 @@
 
 #include "abi/HostInterfaces.h"
 #include "bridge/EventSink.h"
+#include "bridge/HostExchange.h"
 #include "bridge/ModuleServices.h"
 #include "ui/Form.h"
 #include "win32/ComPtr.h"
@@ -32,7 +33,7 @@ using TOnTFtpSentEvent = std::function<void(const wchar_t* strFileName, LONG lRe
 using TOnTFtpAccessEvent =
     std::function<void(const wchar_t* strOrigName, LONG lAccessMode, BSTR* strFileName)>;
 
-class TBizFormBase : public ui::Form {
+class TBizFormBase : public ui::Form, public ExchangeServices {
  public:
   // Creates the window, hidden and top-level, from a layout. The module's
   // services must outlive the window.
@@ -50,6 +51,10 @@ class TBizFormBase : public ui::Form {
   host::IDataContainer* GetPersonalData();
   host::IDataContainer* GetTempData();
   IUnknown* GetEventSink() { return EventSink.AsUnknown(); }
+  // The same three for an exchange (bridge/HostExchange.h).
+  host::IARCom* ARCom() override { return GetARCom(); }
+  host::IPackerDisp* Packer() override { return GetPacker(); }
+  host::IUnpackerDisp* Unpacker() override { return GetUnpacker(); }
 
   HWND NotifyWindow() const { return notifyWindow_; }
   LONG FunctionNo() const { return functionNo_; }

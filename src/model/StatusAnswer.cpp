@@ -24,6 +24,15 @@ TStatusTarget StatusTarget(const TClickedServer& server, int32_t instance) {
   return {kAddressServer, server.ParentARName + "." + server.SvrName + "." + number};
 }
 
+void ClearResultGrid(StatusGrid& grid) {
+  grid.SetColCount(2);
+  grid.SetRowCount(2);
+  grid.SetCell(0, 0, "#");
+  grid.SetCell(0, 1, "");
+  grid.SetCell(1, 0, "");
+  grid.SetCell(1, 1, "");
+}
+
 void FillResultGrid(StatusAnswer& answer, StatusGrid& grid) {
   grid.SetColCount(2);
   grid.SetRowCount(2);

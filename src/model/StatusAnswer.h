@@ -72,6 +72,9 @@ class EAnswerTooLarge : public std::length_error {
   EAnswerTooLarge();
 };
 
+// The empty table of a query not yet answered: 2 x 2, "#" in the corner.
+void ClearResultGrid(StatusGrid& grid);
+
 // Cuts the grid back to 2 x 2 and fills it: "#" in the corner, field names in
 // row 0, row numbers in column 0, each value cut at its first zero character.
 // The counts are asked again before each loop, as the answer may change them.

@@ -61,12 +61,7 @@ void TFormStatus::FormShow() {
   if (SendMessageW(cmbNo_, CB_GETCOUNT, 0, 0) > 0) SendMessageW(cmbNo_, CB_SETCURSEL, 0, 0);
   if (SendMessageW(cmbFunction_, CB_GETCOUNT, 0, 0) > 0)
     SendMessageW(cmbFunction_, CB_SETCURSEL, 0, 0);
-  SetColCount(2);
-  SetRowCount(2);
-  SetCell(0, 0, "#");
-  SetCell(0, 1, "");
-  SetCell(1, 0, "");
-  SetCell(1, 1, "");
+  ClearResultGrid(*this);
 }
 
 void TFormStatus::Warn(const std::string& text, HWND list) {

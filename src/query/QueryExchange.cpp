@@ -6,10 +6,9 @@
 #include <exception>
 #include <optional>
 
+#include "bridge/HostExchange.h"
 #include "query/QueryFunctions.h"
-#include "win32/BStr.h"
 #include "win32/CheckedCall.h"
-#include "win32/Cp936.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
 
@@ -18,20 +17,6 @@ namespace {
 
 // "返回错误" in code page 936.
 constexpr char kErrorReturned[] = "\xB7\xB5\xBB\xD8\xB4\xED\xCE\xF3";
-
-win32::Variant ReadValue(host::IDataContainer* container, const wchar_t* name) {
-  win32::BStr key(name);
-  win32::Variant value;
-  win32::Check(container->GetValue(key.Get(), value.Put()), "GetValue(TempData)");
-  return value;
-}
-
-LONG Int32Of(const win32::Variant& value, const char* operation) {
-  win32::Variant number;
-  win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4),
-               operation);
-  return number.Get().lVal;
-}
 
 // The opened answer, read through the host's unpacker; every failing call
 // throws.
@@ -62,35 +47,24 @@ class UnpackerAnswer final : public StatusAnswer {
 };
 
 // Sends one query; returns the message of an error answer, or fills the grid.
+// The answer is opened before its error number is asked: an error answer's
+// text is read from it.
 std::optional<std::string> QueryStatus(bridge::TBizFormBase& host, const TStatusTarget& target,
                                        LONG functionNo, TStatusView& grid) {
-  host::IARCom* arCom = host.GetARCom();
-  if (!arCom) throw win32::EHostCallError("GetARCom", E_NOINTERFACE);
-  win32::Variant address = win32::Variant::String(win32::WideFromCp936(target.Address));
-  win32::Check(arCom->SetDestination(target.AddressKind, address.Get()), "SetDestination");
-  win32::Check(arCom->SetFunction(functionNo, nullptr), "SetFunction");
-  win32::Check(arCom->SetRequestMode(kStatusRequestMode), "SetRequestMode");
-  win32::Check(arCom->SetRequestKind(kStatusRequestKind), "SetRequestKind");
-
-  host::IPackerDisp* packer = host.GetPacker();
-  win32::Check(packer->BeginPack(), "BeginPack");
-  win32::Check(packer->EndPack(), "EndPack");
-  win32::Variant packet;
-  win32::Check(packer->GetPacket(packet.Put()), "GetPacket");
-
-  win32::Variant packetId;
-  win32::Check(arCom->SendPacket(packet.Get(), kSendTimeout, packetId.Put()), "SendPacket");
-  win32::Variant answer;
-  win32::Check(arCom->ReceiveAnswer(Int32Of(packetId, "PacketID"), kAnswerTimeout, answer.Put()),
-               "ReceiveAnswer");
-  host::IUnpackerDisp* unpacker = host.GetUnpacker();
-  win32::Check(unpacker->Open(answer.Get()), "Open");
-  LONG errorNo = 0;
-  win32::Check(arCom->GetErrorNo(&errorNo), "GetErrorNo");
-
+  host::IARCom& arCom = bridge::RequireARCom(host);
+  bridge::SetDestination(arCom, target.AddressKind, target.Address);
+  bridge::TRequest request;
+  request.function = functionNo;
+  request.mode = kStatusRequestMode;
+  request.kind = kStatusRequestKind;
+  request.sendTimeout = kSendTimeout;
+  request.answerTimeout = kAnswerTimeout;
+  const win32::Variant answer = bridge::SendAndReceive(host, request);
+  host::IUnpackerDisp* unpacker = bridge::OpenAnswer(host, answer);
+  const LONG errorNo = bridge::ErrorNo(arCom);
   if (errorNo != 0) {
-    win32::UnpackerReportReader answer(unpacker);
-    return kErrorReturned + std::to_string(errorNo) + "\r" + answer.FieldText("error_info");
+    win32::UnpackerReportReader error(unpacker);
+    return kErrorReturned + std::to_string(errorNo) + "\r" + error.FieldText("error_info");
   }
   UnpackerAnswer table(unpacker);
   FillResultGrid(table, grid);
@@ -100,11 +74,13 @@ std::optional<std::string> QueryStatus(bridge::TBizFormBase& host, const TStatus
 }  // namespace
 
 TClickedServer ReadClickedServer(host::IDataContainer* tempData) {
-  if (!tempData) throw win32::EHostCallError("GetTempData", E_POINTER);
+  const auto read = [tempData](const wchar_t* key) {
+    return bridge::ReadValue(tempData, "TempData", key);
+  };
   TClickedServer s;
-  s.SvrType = Int32Of(ReadValue(tempData, L"ClickedSvrType"), "ClickedSvrType");
-  s.SvrName = win32::VariantText(ReadValue(tempData, L"ClickedSvrName").Get());
-  s.ParentARName = win32::VariantText(ReadValue(tempData, L"ClickedParentARName").Get());
+  s.SvrType = bridge::CheckedInt32(read(L"ClickedSvrType").Get(), "ClickedSvrType");
+  s.SvrName = win32::VariantText(read(L"ClickedSvrName").Get());
+  s.ParentARName = win32::VariantText(read(L"ClickedParentARName").Get());
   return s;
 }
 
@@ -113,12 +89,15 @@ void ExecuteStatusQuery(bridge::TBizFormBase& host, const std::string& instanceT
   TClickedServer server = ReadClickedServer(host.GetTempData());
   TStatusTarget target = StatusTarget(server, DecimalOrZero(instanceText));
   view.SetServerName(server.SvrName);
+  // The grid shows this query's answer or nothing: were it left as it was, a
+  // failed query would show the last answer under this server's name.
+  ClearResultGrid(view);
   try {
     if (auto message = QueryStatus(host, target, FunctionNumberOf(functionItem), view))
       view.ShowMessage(*message);
   } catch (const std::exception&) {
     // The query's failures are not the operator's business: the grid keeps
-    // what it was given until then.
+    // what this query gave it until then.
   }
 }
 

@@ -36,8 +36,8 @@ class TStatusView : public StatusGrid {
 
 // The query once an instance and a function are chosen: reads the clicked
 // node from host's TempData (a failure there is thrown), names it in the view,
-// sends the function to that instance and shows the answer: the grid is cut
-// back to 2 x 2 and filled ("#" in the corner, field names in row 0, row
+// empties the grid (2 x 2, "#" in the corner), sends the function to that
+// instance and shows the answer: the grid is filled ("#" in the corner, field names in row 0, row
 // numbers in column 0, each value cut at its first zero character), or an
 // error number gives "返回错误", the number, a carriage return and the
 // answer's "error_info" as a message. Any failure from the name on ends the

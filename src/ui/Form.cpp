@@ -14,7 +14,6 @@
 namespace topo::ui {
 namespace {
 
-constexpr const wchar_t* kFormClass = L"TopoForm";
 // Posted to itself by ReleaseLater: the window is destroyed once the message
 // that asked for it has been handled.
 constexpr UINT kReleaseMessage = WM_APP + 0x100;

@@ -33,6 +33,9 @@ enum class TCloseAction { None, Hide, Free, Minimize };
 // The text of a window or control.
 std::wstring WindowText(HWND window);
 
+// The window class of every form.
+inline constexpr const wchar_t* kFormClass = L"TopoForm";
+
 // Modal results.
 inline constexpr int mrNone = 0;
 inline constexpr int mrOk = 1;

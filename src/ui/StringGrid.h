@@ -14,6 +14,9 @@
 
 namespace topo::ui {
 
+// One class; its members are defined by concept in ui/StringGrid.cpp (the
+// window), ui/StringGridCells.cpp, ui/StringGridScrolling.cpp and
+// ui/StringGridPaint.cpp.
 class StringGrid {
  public:
   struct Options {
@@ -64,10 +67,16 @@ class StringGrid {
   StringGrid& operator=(const StringGrid&) = delete;
 
  private:
+  static constexpr int kLine = 1;        // width of a grid line
+  static constexpr int kSizingSlop = 3;  // how near a column line the drag may start
+  static constexpr int kMinColWidth = 4;
+
+  // ui/StringGrid.cpp
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
-
+  // ui/StringGridPaint.cpp
   void Paint(HDC dc, const RECT& update);
+  // ui/StringGridScrolling.cpp
   int ColLeft(int col) const;  // client x of a column's left edge (scrolled)
   int RowTop(int row) const;
   int LineAfterCol(int x) const;  // the column whose right line is at x, else -1

@@ -29,6 +29,20 @@ std::string NarrowFrom(UINT codePage, const wchar_t* text, size_t length) {
 
 }  // namespace
 
+int WideFromCp936(std::string_view text, wchar_t* out, int capacity) {
+  if (text.empty()) return 0;
+  const int n = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), out,
+                                    out ? capacity : 0);
+  return n > 0 ? n : 0;
+}
+
+int Cp936FromWide(std::wstring_view text, char* out, int capacity) {
+  if (text.empty()) return 0;
+  const int n = WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), out,
+                                    out ? capacity : 0, nullptr, nullptr);
+  return n > 0 ? n : 0;
+}
+
 std::wstring WideFromCp936(const std::string& text) {
   return WideFrom(936, text.data(), text.size());
 }

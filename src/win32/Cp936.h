@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace topo::win32 {
 
@@ -15,5 +16,11 @@ std::string Cp936FromWide(const wchar_t* text, size_t length);
 
 std::wstring WideFromUtf8(const std::string& text);
 std::string Utf8FromWide(const std::wstring& text);
+// Into a buffer of the caller's, for a secret that must not pass through a
+// string that may copy it as it grows: the characters written, or with no
+// buffer (capacity 0) the characters needed; 0 when text is empty or does
+// not fit.
+int WideFromCp936(std::string_view text, wchar_t* out, int capacity);
+int Cp936FromWide(std::wstring_view text, char* out, int capacity);
 
 }  // namespace topo::win32

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "win32/Cp936.h"
+
 namespace topo::win32 {
 
 // A secret byte string (code page 936).
@@ -63,16 +65,11 @@ class SecretBStr {
   // The UTF-16 form of a code page 936 secret, converted straight into the
   // BSTR (no intermediate string).
   explicit SecretBStr(const SecretText& text) {
-    const std::string_view bytes = text.View();
-    const int length =
-        bytes.empty()
-            ? 0
-            : MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int length = WideFromCp936(text.View(), nullptr, 0);
     s_ = SysAllocStringLen(nullptr, static_cast<UINT>(length));
     // Sending an empty password instead would look like a wrong one.
     if (!s_) throw std::bad_alloc();
-    if (length > 0)
-      MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), s_, length);
+    if (length > 0) WideFromCp936(text.View(), s_, length);
   }
   SecretBStr(const SecretBStr&) = delete;
   SecretBStr& operator=(const SecretBStr&) = delete;

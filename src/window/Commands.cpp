@@ -7,17 +7,17 @@
 // across AR nodes (two AR nodes may each hold a server "quote"), so the status
 // query and removal take the selected entry's own AR node rather than the
 // first one holding that name.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "bridge/HostExchange.h"
 #include "bridge/ResourceLookup.h"
 #include "model/ServerCommands.h"
 #include "model/StatusAnswer.h"
 #include "model/TidyLayout.h"
-#include "win32/BStr.h"
 #include "win32/CheckedCall.h"
-#include "win32/ComPtr.h"
 #include "win32/Cp936.h"
 #include "win32/MsxmlDocument.h"
 #include "win32/UnpackerReportReader.h"
@@ -82,67 +82,42 @@ HWND TMainForm::DialogOwner() const {
 }
 
 void TMainForm::SetAdminAddress() {
-  host::IAppFrame* frame = AppFrame();
-  if (!frame) throw win32::EHostCallError("GetService(LoginInfo)", E_POINTER);
-  win32::ComPtr<IUnknown> service;
-  win32::BStr serviceName(L"LoginInfo");
-  Check(frame->GetService(serviceName.Get(), service.Put()), "GetService(LoginInfo)");
-  if (!service) throw win32::EHostCallError("GetService(LoginInfo)", E_POINTER);
-  HRESULT cast = E_NOINTERFACE;
-  auto login = service.As<host::IDataContainer>(host::IID_IDataContainer, &cast);
-  Check(cast, "LoginInfo");
+  const auto login =
+      bridge::HostService<host::IDataContainer>(AppFrame(), L"LoginInfo", host::IID_IDataContainer);
   const auto read = [&login](const wchar_t* key) {
-    win32::BStr name(key);
-    win32::Variant value;
-    Check(login->GetValue(name.Get(), value.Put()), "LoginInfo.GetValue");
-    return win32::VariantText(value.Get());
+    return win32::VariantText(bridge::ReadValue(login.Get(), "LoginInfo", key).Get());
   };
   const std::string adminAR = read(L"AdminAR");
   const std::string adminAS = read(L"AdminAS");
-  host::IARCom* arCom = GetARCom();
-  if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
-  const std::string address = AdminAddress(adminAR, adminAS);
-  Check(arCom->SetDestination(kAddressServer,
-                              win32::Variant::String(win32::WideFromCp936(address)).Get()),
-        "SetDestination");
+  bridge::SetDestination(bridge::RequireARCom(*this), kAddressServer,
+                         AdminAddress(adminAR, adminAS));
 }
 
 void TMainForm::ControlRequest(LONG function, LONG kind, const std::string& name, LONG number,
                                const win32::SecretText* password) {
   SetAdminAddress();
-  host::IARCom* arCom = GetARCom();
-  if (!arCom) throw win32::EHostCallError("GetService(ARCom)", E_NOINTERFACE);
-  host::IPackerDisp* packer = GetPacker();
-  Check(arCom->SetFunction(function, packer), "SetFunction");
-  Check(packer->AddValue(win32::Variant::Int32(kind).Get()), "AddValue");
-  Check(packer->AddValue(win32::Variant::String(win32::WideFromCp936(name)).Get()), "AddValue");
-  Check(packer->AddValue(win32::Variant::Int32(number).Get()), "AddValue");
-  if (password) {
+  bridge::TRequest request;
+  request.function = function;
+  request.namesPacker = true;
+  request.pack = [&](host::IPackerDisp& packer) {
+    Check(packer.AddValue(win32::Variant::Int32(kind).Get()), "AddValue");
+    Check(packer.AddValue(win32::Variant::String(win32::WideFromCp936(name)).Get()), "AddValue");
+    Check(packer.AddValue(win32::Variant::Int32(number).Get()), "AddValue");
+    if (!password) return;
     // The VARIANT only borrows the BSTR, which wipes itself when freed.
     win32::SecretBStr secret(*password);
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_BSTR;
     value.bstrVal = secret.Get();
-    Check(packer->AddValue(value), "AddValue");
-  }
-  Check(packer->EndPack(), "EndPack");
-  win32::Variant packet;
-  Check(packer->GetPacket(packet.Put()), "GetPacket");
-  // The packet carries the password too: overwritten before it is freed.
-  std::optional<win32::VariantWiper> wipePacket;
-  if (password) wipePacket.emplace(const_cast<VARIANT&>(packet.Get()));
-
-  win32::Variant packetId;
-  Check(arCom->SendPacket(packet.Get(), kSendTimeout, packetId.Put()), "SendPacket");
-  win32::Variant id;
-  Check(VariantChangeType(id.Put(), const_cast<VARIANT*>(&packetId.Get()), 0, VT_I4),
-        "SendPacket (packet id)");
-  win32::Variant answer;
-  Check(arCom->ReceiveAnswer(id.Get().lVal, kAnswerTimeout, answer.Put()), "ReceiveAnswer");
-
-  host::IUnpackerDisp* unpacker = GetUnpacker();
-  Check(unpacker->Open(answer.Get()), "Open");
+    Check(packer.AddValue(value), "AddValue");
+  };
+  // The packet carries the password too.
+  request.secret = password != nullptr;
+  request.sendTimeout = kSendTimeout;
+  request.answerTimeout = kAnswerTimeout;
+  const win32::Variant answer = bridge::SendAndReceive(*this, request);
+  host::IUnpackerDisp* unpacker = bridge::OpenAnswer(*this, answer);
   LONG code = 0;
   Check(unpacker->GetReturnCode(&code), "GetReturnCode");
   if (code == 0) return;
@@ -173,10 +148,14 @@ bool TMainForm::AskStartupPassword(win32::SecretText& password) {
 }
 
 // The timer keeps refreshing while the password dialog is open, so the
-// selection is read again once it has closed.
+// selection is read again once it has closed. The host may close the window
+// inside any modal loop of a command (the password dialog, a refusal's box):
+// the window is then gone when the loop returns, and the command goes on
+// only while its window lives.
 void TMainForm::muiStartClick(int tag) {
+  const std::weak_ptr<void> alive = Liveness();
   win32::SecretText password;
-  if (!AskStartupPassword(password)) return;
+  if (!AskStartupPassword(password) || alive.expired()) return;
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   if (tag >= 0) {
@@ -184,29 +163,40 @@ void TMainForm::muiStartClick(int tag) {
     return;
   }
   // "全部" under "启动" starts what the menu offers: the instances not running.
-  for (int n : StoppedInstances(*Model_)) StartServer(kind, name, n, password);
+  for (int n : StoppedInstances(*Model_)) {
+    StartServer(kind, name, n, password);
+    if (alive.expired()) return;
+  }
 }
 
 void TMainForm::muiStopClick(int tag) {
+  const std::weak_ptr<void> alive = Liveness();
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   if (tag >= 0) {
     StopServer(kind, name, tag);
     return;
   }
-  for (int k : RunningInstances(*Model_)) StopServer(kind, name, k);
+  for (int k : RunningInstances(*Model_)) {
+    StopServer(kind, name, k);
+    if (alive.expired()) return;
+  }
 }
 
 void TMainForm::muiRestartClick(int tag) {
+  const std::weak_ptr<void> alive = Liveness();
   win32::SecretText password;
-  if (!AskStartupPassword(password)) return;
+  if (!AskStartupPassword(password) || alive.expired()) return;
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   if (tag >= 0) {
     RestartServer(kind, name, tag, password);
     return;
   }
-  for (int k : RunningInstances(*Model_)) RestartServer(kind, name, k, password);
+  for (int k : RunningInstances(*Model_)) {
+    RestartServer(kind, name, k, password);
+    if (alive.expired()) return;
+  }
 }
 
 void TMainForm::muiStatusClick() {
@@ -215,13 +205,13 @@ void TMainForm::muiStatusClick() {
   const std::string parent = Model_->SelectedParentARName();
   host::IDataContainer* temp = GetTempData();
   const auto write = [temp](const wchar_t* key, const win32::Variant& value) {
-    win32::BStr name(key);
-    Check(temp->SetValue(name.Get(), value.Get()), "TempData.SetValue");
+    bridge::WriteValue(temp, "TempData", key, value.Get());
   };
   write(L"ClickedSvrType", win32::Variant::Int32(kind));
   write(L"ClickedSvrName", win32::Variant::String(win32::WideFromCp936(name)));
   write(L"ClickedSvrNo", win32::Variant::Int32(Model_->SelectedActiveNo(0)));
   write(L"ClickedParentARName", win32::Variant::String(win32::WideFromCp936(parent)));
+  // The last step: nothing of the window is touched after the dialog.
   ShowStatusDialog(name, RunningInstances(*Model_));
 }
 
@@ -245,6 +235,7 @@ void TMainForm::muiRemoveClick() {
   if (result == TARNodeList::RemoveResult::RefusedActive) {
     const std::wstring caption =
         bridge::LoadPluginString(Services().ResourceSource(), bridge::kStrPrompt);
+    // The last step: nothing of the window is touched after the box.
     MessageBoxW(DialogOwner(), kRefusedRemoval, caption.c_str(), MB_OK | MB_ICONINFORMATION);
   }
 }

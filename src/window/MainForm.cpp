@@ -8,12 +8,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <optional>
 
+#include "bridge/HostExchange.h"
 #include "bridge/ResourceLookup.h"
 #include "model/Boxes.h"
-#include "win32/BStr.h"
-#include "win32/CheckedCall.h"
+#include "model/TextFields.h"
 #include "win32/Cp936.h"
 #include "win32/GdiCanvas.h"
 #include "win32/GdiHandles.h"
@@ -52,14 +52,6 @@ TMouseButton ButtonOf(UINT message) {
   }
 }
 
-// The integer a text reads as, or otherwise when it is not one.
-int IntOf(const std::wstring& text, int otherwise) {
-  if (text.empty()) return otherwise;
-  wchar_t* end = nullptr;
-  long value = std::wcstol(text.c_str(), &end, 10);
-  return *end ? otherwise : static_cast<int>(value);
-}
-
 // The back buffer a paint draws into: the update rectangle only, so a paint
 // costs what is visible, and no flicker reaches the screen.
 class BackBuffer {
@@ -87,8 +79,7 @@ TMainForm::TMainForm(bridge::ModuleServices& module)
                    module),
       Model_(std::make_unique<TARNodeList>()),
       random_(static_cast<std::mt19937::result_type>(
-          std::chrono::steady_clock::now().time_since_epoch().count())),
-      openStatusQuery_(RegisterWindowMessageW(kOpenStatusQueryMessage)) {
+          std::chrono::steady_clock::now().time_since_epoch().count())) {
   for (int i = 0; i < kToolbarCount; ++i) {
     HWND control = Control(kToolbarNames[i]);
     if (!control) throw std::runtime_error("the window layout lacks a toolbar control");
@@ -109,19 +100,11 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::AfterAttach() {
   // The baseline's folder, from the host's memory configuration.
-  win32::ComPtr<IUnknown> service;
-  win32::BStr memConfigName(L"MemConfig");
-  host::IAppFrame* frame = AppFrame();
-  if (!frame) throw win32::EHostCallError("GetService(MemConfig)", E_POINTER);
-  win32::Check(frame->GetService(memConfigName.Get(), service.Put()), "GetService(MemConfig)");
-  HRESULT cast = E_NOINTERFACE;
-  auto memConfig = service.As<host::IMemConfig>(host::IID_IMemConfig, &cast);
-  win32::Check(cast, "IMemConfig");
-  win32::Variant dir;
-  win32::BStr dirName(L"PersonalDataDir");
-  win32::Check(memConfig->GetValue(dirName.Get(), dir.Put()),
-               "MemConfig.GetValue(PersonalDataDir)");
-  DatumPath_ = win32::VariantText(dir.Get()) + "DatumNode.xml";
+  const auto memConfig =
+      bridge::HostService<host::IMemConfig>(AppFrame(), L"MemConfig", host::IID_IMemConfig);
+  DatumPath_ = win32::VariantText(
+                   bridge::ReadValue(memConfig.Get(), "MemConfig", L"PersonalDataDir").Get()) +
+               "DatumNode.xml";
 
   try {
     Model_->LoadFromFile(DatumPath_, win32::MsxmlDocument::Factory());
@@ -153,21 +136,14 @@ const void* TMainForm::LoadSound(const char* name) const {
 }
 
 void TMainForm::ReadSetting(const wchar_t* key, const wchar_t* upDown, int otherwise) {
-  win32::BStr name(key);
-  win32::Variant value;
-  win32::Check(GetPersonalData()->GetValue(name.Get(), value.Put()), "PersonalData.GetValue");
-  int position = otherwise;
-  win32::Variant number;
+  const win32::Variant value = bridge::ReadValue(GetPersonalData(), "PersonalData", key);
   // A stored value that is no integer (another program's, or a damaged file)
   // counts as none, rather than keeping the window from opening. It is not
   // replaced on close unless the operator sets the value meanwhile: what was
   // stored may still be good, and only this reading of it failed.
-  const bool usable =
-      value.IsEmpty() ||
-      SUCCEEDED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4));
-  if (!value.IsEmpty() && usable) position = static_cast<int>(number.Get().lVal);
-  SetUpDown(upDown, position);
-  if (!usable) unreadSettings_.emplace_back(key, UpDownPosition(upDown));
+  const std::optional<LONG> number = value.IsEmpty() ? std::nullopt : bridge::Int32Of(value.Get());
+  SetUpDown(upDown, number ? static_cast<int>(*number) : otherwise);
+  if (!value.IsEmpty() && !number) unreadSettings_.emplace_back(key, UpDownPosition(upDown));
 }
 
 int TMainForm::UpDownPosition(const wchar_t* name) const {
@@ -193,18 +169,16 @@ void TMainForm::SetUpDown(const wchar_t* name, int position) {
 }
 
 void TMainForm::ReadZoomSetting() {
-  win32::BStr name(L"Zoom");
-  win32::Variant value;
-  win32::Check(GetPersonalData()->GetValue(name.Get(), value.Put()), "PersonalData.GetValue");
-  win32::Variant number;
+  const win32::Variant value = bridge::ReadValue(GetPersonalData(), "PersonalData", L"Zoom");
   // As with the other settings, a stored value that is no integer counts as
   // none and is kept unless the operator zooms.
   if (value.IsEmpty()) return;
-  if (FAILED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4))) {
+  const std::optional<LONG> number = bridge::Int32Of(value.Get());
+  if (!number) {
     unreadSettings_.emplace_back(L"Zoom", zoomPercent_);
     return;
   }
-  zoomPercent_ = TZoomView(static_cast<int32_t>(number.Get().lVal), {}).Percent();
+  zoomPercent_ = TZoomView(static_cast<int32_t>(*number), {}).Percent();
 }
 
 TZoomView TMainForm::View() const {
@@ -235,7 +209,8 @@ void TMainForm::SetTimer(bool enabled, UINT interval) {
 }
 
 void TMainForm::edTimerChange() {
-  const int seconds = IntOf(ui::WindowText(Control(L"edTimer")), 2);
+  const int seconds =
+      ParseInt32(win32::Cp936FromWide(ui::WindowText(Control(L"edTimer")))).value_or(2);
   SetTimer(timerEnabled_, static_cast<UINT>(seconds) * 1000u);
 }
 
@@ -348,7 +323,10 @@ void TMainForm::RefreshStatus() {
 void TMainForm::TimerTimer() {
   RefreshStatus();
   InvalidateRect(Handle(), nullptr, FALSE);
-  const bool warn = InactiveLinkDrawn_ && !Image(L"ImgError")->Visible();
+  // A layout may lack either picture (a resource file of the operator's):
+  // a missing one counts as not shown, and its sound still plays.
+  const ui::FormImage* error = Image(L"ImgError");
+  const bool warn = InactiveLinkDrawn_ && !(error && error->Visible());
   ShowImage(L"imgWarn", warn);
   if (warn) {
     InactiveLinkDrawn_ = false;
@@ -358,9 +336,11 @@ void TMainForm::TimerTimer() {
 }
 
 void TMainForm::AlarmPlacement(const wchar_t* image) {
+  const ui::FormImage* picture = Image(image);
+  if (!picture) return;
   RECT client;
   GetClientRect(Handle(), &client);
-  const RECT& bounds = Image(L"ImgError")->Bounds();
+  const RECT& bounds = picture->Bounds();
   const SIZE size{bounds.right - bounds.left, bounds.bottom - bounds.top};
   // A client area no larger than the picture leaves it at 0 on that axis.
   const auto draw = [this](LONG range) {
@@ -398,13 +378,15 @@ void TMainForm::FormMouseMove(int x, int y) {
 }
 
 void TMainForm::FormMouseUp(TMouseButton button, int x, int y) {
+  const std::weak_ptr<void> alive = Liveness();
   const std::optional<TPoint> at = View().ToDiagram({x, y});
   if (at) {
     Model_->MouseUp(button, x, y, WrapSub(at->x, x), WrapSub(at->y, y), *this);
   } else {
     Model_->Dragging = 0;
   }
-  InvalidateRect(Handle(), nullptr, FALSE);
+  // The node menu's command may have ended with the window closed.
+  if (!alive.expired()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TMainForm::FormDestroy() {
@@ -422,20 +404,14 @@ void TMainForm::FormDestroy() {
     if (std::find(unreadSettings_.begin(), unreadSettings_.end(), untouched) !=
         unreadSettings_.end())
       continue;
-    win32::BStr name(key);
-    win32::Check(
-        personal->SetValue(name.Get(),
-                           win32::Variant::Int16(static_cast<SHORT>(UpDownPosition(upDown))).Get()),
-        "PersonalData.SetValue");
+    bridge::WriteValue(personal, "PersonalData", key,
+                       win32::Variant::Int16(static_cast<SHORT>(UpDownPosition(upDown))).Get());
   }
   const std::pair<std::wstring, int> untouchedZoom(L"Zoom", zoomPercent_);
   if (std::find(unreadSettings_.begin(), unreadSettings_.end(), untouchedZoom) ==
-      unreadSettings_.end()) {
-    win32::BStr name(L"Zoom");
-    win32::Check(personal->SetValue(name.Get(),
-                                    win32::Variant::Int16(static_cast<SHORT>(zoomPercent_)).Get()),
-                 "PersonalData.SetValue");
-  }
+      unreadSettings_.end())
+    bridge::WriteValue(personal, "PersonalData", L"Zoom",
+                       win32::Variant::Int16(static_cast<SHORT>(zoomPercent_)).Get());
 }
 
 query::TFormStatus& TMainForm::StatusDialog() {
@@ -444,27 +420,7 @@ query::TFormStatus& TMainForm::StatusDialog() {
   return *statusDialog_;
 }
 
-void TMainForm::OpenStatusQuery() {
-  host::IDataContainer* temp = GetTempData();
-  const auto read = [temp](const wchar_t* name) {
-    win32::BStr key(name);
-    win32::Variant value;
-    win32::Check(temp->GetValue(key.Get(), value.Put()), "GetValue(TempData)");
-    return value;
-  };
-  win32::Variant svrNo = read(L"ClickedSvrNo");
-  win32::Variant number;
-  win32::Check(VariantChangeType(number.Put(), const_cast<VARIANT*>(&svrNo.Get()), 0, VT_I4),
-               "ClickedSvrNo");
-  ShowStatusDialog(win32::VariantText(read(L"ClickedSvrName").Get()),
-                   {static_cast<int>(number.Get().lVal)});
-}
-
 LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == openStatusQuery_ && openStatusQuery_) {
-    OpenStatusQuery();
-    return 0;
-  }
   switch (message) {
     case WM_TIMER:
       if (wParam == kTimerId) {

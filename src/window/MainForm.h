@@ -29,11 +29,7 @@
 
 namespace topo::window {
 
-// The host may open the status dialog on the node it has written to TempData
-// (the keys the status command writes) with this registered message.
-inline constexpr wchar_t kOpenStatusQueryMessage[] = L"topo.OpenStatusQuery";
-
-class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private RefreshServices {
+class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
  public:
   static constexpr int kToolbarCount = 14;
   static constexpr UINT_PTR kTimerId = 1;
@@ -135,10 +131,6 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private Re
   // PopupMenuHost: a right click on a box opens the node's menu.
   TPoint ClientToScreen(TPoint client) override;
   void Popup(TPoint screen) override;
-  // RefreshServices, through the form base's getters.
-  host::IARCom* ARCom() override { return GetARCom(); }
-  host::IPackerDisp* Packer() override { return GetPacker(); }
-  host::IUnpackerDisp* Unpacker() override { return GetUnpacker(); }
 
   void FormDestroy();
   void BindCommands();
@@ -169,9 +161,6 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private Re
   // The owner of the plug-in's modal dialogs and boxes: the host's whole window.
   HWND DialogOwner() const;
   void ShowStatusDialog(const std::string& name, const std::vector<int>& instances);
-  // Opens the status dialog modally on the node TempData names, with its one
-  // instance in the instance list. The window may be gone when this returns.
-  void OpenStatusQuery();
   void SetTimer(bool enabled, UINT interval);
   void AlarmPlacement(const wchar_t* image);
   void ReadSetting(const wchar_t* key, const wchar_t* upDown, int otherwise);
@@ -194,7 +183,6 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost, private Re
   // The settings whose stored value could not be used, with the position the
   // window then started from: written back only once the operator changed it.
   std::vector<std::pair<std::wstring, int>> unreadSettings_;
-  const UINT openStatusQuery_;
   std::unique_ptr<query::TFormStatus> statusDialog_;
   TRect canvas_{};
   int zoomPercent_ = 100;

@@ -71,11 +71,11 @@ void TakeText(HWND edit, win32::SecretText& value) {
   char bytes[2 * (kPasswordMaxLength + 2)] = {};
   const int length = GetWindowTextW(edit, wide, kPasswordMaxLength + 1);
   const int size =
-      length > 0 ? WideCharToMultiByte(936, 0, wide, length, bytes, sizeof bytes, nullptr, nullptr)
-                 : 0;
-  value.Assign(std::string_view(bytes, static_cast<size_t>(size > 0 ? size : 0)));
+      win32::Cp936FromWide(std::wstring_view(wide, static_cast<size_t>(length > 0 ? length : 0)),
+                           bytes, static_cast<int>(sizeof bytes));
+  value.Assign(std::string_view(bytes, static_cast<size_t>(size)));
   SecureZeroMemory(wide, sizeof wide);
-  SecureZeroMemory(bytes, sizeof bytes);
+  SecureZeroMemory(bytes, static_cast<int>(sizeof bytes));
 }
 
 HWND MakeControl(HWND dialog, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style,
@@ -117,13 +117,9 @@ void InitDialog(HWND dialog, const QueryState& state) {
   SendMessageW(edit, EM_LIMITTEXT, kPasswordMaxLength, 0);
   {
     // The starting value, through a buffer that is wiped afterwards.
-    const std::string_view bytes = state.value->View();
     wchar_t wide[kPasswordMaxLength + 1] = {};
-    const int length =
-        bytes.empty() ? 0
-                      : MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                            wide, kPasswordMaxLength);
-    wide[length > 0 ? length : 0] = 0;
+    const int length = win32::WideFromCp936(state.value->View(), wide, kPasswordMaxLength);
+    wide[length] = 0;
     SetWindowTextW(edit, wide);
     SecureZeroMemory(wide, sizeof wide);
   }

@@ -6,21 +6,14 @@
 
 #include <optional>
 
-#include "abi/HostInterfaces.h"
+#include "bridge/HostExchange.h"
 #include "model/Nodes.h"
 #include "win32/Variant.h"
 
 namespace topo::window {
 
-// Where a refresh finds the host's services. Each is asked for at the step
-// that first needs it, so a missing service ends the refresh at that step.
-class RefreshServices {
- public:
-  virtual ~RefreshServices() = default;
-  virtual host::IARCom* ARCom() = 0;  // null when the host has none
-  virtual host::IPackerDisp* Packer() = 0;
-  virtual host::IUnpackerDisp* Unpacker() = 0;
-};
+// Where a refresh finds the host's services (the window, or a test's fakes).
+using RefreshServices = bridge::ExchangeServices;
 
 inline constexpr LONG kTopologyReportFunction = 26115;
 inline constexpr LONG kTopologyRequestMode = 2;

@@ -1,7 +1,7 @@
 // The diagram drawing: link paths and arrowheads to the point, box outlines,
 // labels and markers with the pen they are drawn in, the inactive-link flag,
-// the stacking order, culling against the clip box, and coordinates at the
-// ends of the 32-bit range.
+// the stacking order, culling against the clip box, coordinates at the ends of
+// the 32-bit range, and the pixel scenes shared with the GDI canvas's tests.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DiagramBuilders.h"
+#include "DrawingScenes.h"
 #include "RasterCanvas.h"
 #include "RecordingCanvas.h"
 #include "model/Canvas.h"
@@ -384,33 +385,9 @@ TEST(DrawingCullingTest, ClipBoxEdgesAgainstTheLowestPixelsDrawn) {
   }
 }
 
-// A diagram with every kind of stroke, in a 600 x 400 raster.
-void BuildMixedDiagram(TARNodeList& list) { test::RandomDiagram(list, 12345, 12, 3, 600, 400); }
-
-TEST(DrawingCullingTest, RepaintOfPartOfTheCanvasGivesTheSamePixels) {
-  TARNodeList list;
-  BuildMixedDiagram(list);
-  RasterCanvas full(600, 400);
-  const uint8_t fullResult = list.DrawDiagram(full, {0, 0}, true);
-  EXPECT_EQ(fullResult, 1);
-
-  for (const TRect& clip : {TRect{0, 0, 60, 400}, TRect{250, 180, 310, 220},
-                            TRect{0, 360, 600, 400}, TRect{590, 0, 600, 40}}) {
-    RasterCanvas part(600, 400);
-    part.SetClip(clip);
-    EXPECT_EQ(list.DrawDiagram(part, {0, 0}, true), fullResult);
-    for (int32_t y = 0; y < 400; ++y) {
-      for (int32_t x = 0; x < 600; ++x) {
-        const TColor expected = clip.Contains(x, y) ? full.At(x, y) : RasterCanvas::kPaper;
-        ASSERT_EQ(part.At(x, y), expected) << "pixel (" << x << ", " << y << ")";
-      }
-    }
-  }
-}
-
 TEST(DrawingCullingTest, CulledRepaintMakesFewerCalls) {
   TARNodeList list;
-  BuildMixedDiagram(list);
+  test::BuildMixedDiagram(list);
   RecordingCanvas all;
   list.DrawDiagram(all, {0, 0}, true);
   RecordingCanvas part;
@@ -421,110 +398,29 @@ TEST(DrawingCullingTest, CulledRepaintMakesFewerCalls) {
 
 // ---- pixels ----------------------------------------------------------------
 
-class DrawingPixels : public ::testing::Test {
- protected:
-  // Reads a row (or column) of pixels as one character per pixel.
-  std::string Row(int32_t y, int32_t x0, int32_t x1) const {
-    std::string row;
-    for (int32_t x = x0; x < x1; ++x) row += Code(canvas_.At(x, y));
-    return row;
+// The raster canvas as a surface of the shared scenes.
+class RasterSurface {
+ public:
+  RasterSurface(int32_t width, int32_t height) : canvas_(width, height) {}
+  uint8_t Draw(const TARNodeList& list, bool displayLinks) {
+    return list.DrawDiagram(canvas_, {0, 0}, displayLinks);
   }
-  std::string Column(int32_t x, int32_t y0, int32_t y1) const {
-    std::string column;
-    for (int32_t y = y0; y < y1; ++y) column += Code(canvas_.At(x, y));
-    return column;
-  }
-  static char Code(TColor color) {
-    switch (color) {
-      case kBlack:
-        return 'k';
-      case kBlue:
-        return 'b';
-      case kGreen:
-        return 'g';
-      case kRed:
-        return 'r';
-      case kYellow:
-        return 'y';
-      case RasterCanvas::kPaper:
-        return '.';
-      case RasterCanvas::kBrush:
-        return '_';
-      case RasterCanvas::kInk:
-        return 't';
-      default:
-        return '?';
-    }
-  }
+  void Clip(const TRect& clip) { canvas_.SetClip(clip); }
+  TColor At(int32_t x, int32_t y) const { return canvas_.At(x, y); }
 
-  TARNodeList list_;
-  RasterCanvas canvas_{400, 300};
+ private:
+  RasterCanvas canvas_;
 };
 
-TEST_F(DrawingPixels, ARBoxRows) {
-  AddAR(list_, "a", 2, {20, 30, 120, 47}, 1);
-  EXPECT_EQ(list_.DrawDiagram(canvas_, {0, 0}, true), 0);
-  const std::string inside(97, '_');
-  EXPECT_EQ(Row(30, 19, 121), "." + std::string(98, 'k') + "yy.");
-  EXPECT_EQ(Row(31, 19, 22), ".k_");
-  EXPECT_EQ(Row(42, 19, 121), "." + std::string(98, 'b') + "yy.");
-  EXPECT_EQ(Row(45, 19, 121), ".k" + inside + "yy.");
-  EXPECT_EQ(Row(46, 19, 121), "." + std::string(100, 'g') + ".");
-  EXPECT_EQ(Row(47, 19, 121), "." + std::string(100, 'g') + ".");
-  EXPECT_EQ(Row(48, 19, 121), std::string(102, '.'));
-  EXPECT_EQ(Column(119, 29, 49), ".yyyyyyyyyyyyyyyygg.");
-  EXPECT_EQ(Column(117, 29, 49), ".k___________b___gg.");
-  EXPECT_EQ(Column(20, 29, 49), ".kkkkkkkkkkkkbkkkgg.");
-  // "a (2)" is 30 wide, centred at 20 + 35: its first glyph fills columns 56..59.
-  EXPECT_EQ(Row(34, 54, 62), "__tttt__");
-}
+class RasterScenes : public ::testing::TestWithParam<test::DrawingScene> {};
 
-TEST_F(DrawingPixels, ASBoxDownWithoutMarker) {
-  const int32_t ar = AddAR(list_, "a", 1, {300, 200, 400, 217});
-  AddAS(list_, ar, "s", 0, {20, 30, 120, 47});
-  list_.DrawDiagram(canvas_, {0, 0}, false);
-  EXPECT_EQ(Row(42, 19, 121), ".k" + std::string(98, '_') + "k.");
-  EXPECT_EQ(Row(46, 19, 121), "." + std::string(100, 'r') + ".");
-  EXPECT_EQ(Row(47, 19, 121), "." + std::string(100, 'r') + ".");
-  EXPECT_EQ(Column(119, 29, 49), ".kkkkkkkkkkkkkkkkrr.");
-}
+TEST_P(RasterScenes, PixelsAsOnGdi) { test::ExpectScene<RasterSurface>(GetParam()); }
 
-TEST_F(DrawingPixels, LabelIsCutAtTheRightEdge) {
-  AddAR(list_, std::string(30, 'w'), 1, {20, 30, 120, 47});
-  list_.DrawDiagram(canvas_, {0, 0}, false);
-  EXPECT_EQ(Row(34, 19, 24), ".kttt");      // drawn from the left edge
-  EXPECT_EQ(Row(34, 115, 122), "__ttk..");  // and cut off inside the box
-}
+INSTANTIATE_TEST_SUITE_P(Drawing, RasterScenes, ::testing::ValuesIn(test::DrawingScenes()),
+                         test::SceneName);
 
-TEST_F(DrawingPixels, TheFrontBoxHidesTheOneBehind) {
-  AddAR(list_, "back", 1, {20, 30, 120, 47});
-  AddAR(list_, "front", 1, {60, 35, 160, 52});
-  list_.ZOrder.BringToFront(1);
-  list_.DrawDiagram(canvas_, {0, 0}, false);
-  EXPECT_EQ(Column(119, 34, 37), "kk_");  // the back box's right edge is covered
-  EXPECT_EQ(Row(46, 58, 62), "ggk_");     // as is its status bar
-}
-
-TEST_F(DrawingPixels, SolidAndDottedLinksAndTheirArrowheads) {
-  const int32_t a = AddAR(list_, "a", 1, {100, 200, 200, 217});
-  const int32_t b = AddAR(list_, "b", 1, {300, 40, 400, 57});
-  AddParent(list_, a, "b", 1);
-  list_.DrawDiagram(canvas_, {0, 0}, true);
-  EXPECT_EQ(Column(148, 128, 201), std::string(73, 'k'));  // 200 down to 128, solid
-  // The tip lies on B's lower status bar row; the filled head covers the line.
-  EXPECT_EQ(Column(348, 56, 66), "ggk____kkk");
-  EXPECT_EQ(Row(63, 345, 352), ".kkkkk.");  // the arrowhead's base
-
-  list_.Items(b).ActiveCount = 0;
-  RasterCanvas dotted(400, 300);
-  EXPECT_EQ(list_.DrawDiagram(dotted, {0, 0}, true), 1);
-  std::string column;
-  for (int32_t y = 129; y <= 200; ++y) column += dotted.At(143, y) == kBlack ? 'k' : '_';
-  EXPECT_NE(column.find('k'), std::string::npos);
-  EXPECT_NE(column.find('_'), std::string::npos);
-  std::string base;
-  for (int32_t x = 340; x <= 346; ++x) base += dotted.At(x, 63) == kBlack ? 'k' : '.';
-  EXPECT_EQ(base, ".kkkkk.");  // solid even after a dotted line
+TEST(RasterDrawing, RepaintOfPartOfTheCanvasGivesTheSamePixels) {
+  test::ExpectClippedRepaintsMatch<RasterSurface>();
 }
 
 // ---- the ends of the coordinate range -----------------------------------------

@@ -1,6 +1,7 @@
 // Mouse handling and the selection queries the menu commands rely on.
 #include <gtest/gtest.h>
 
+#include "DiagramBuilders.h"
 #include "model/Nodes.h"
 
 namespace topo {
@@ -26,12 +27,9 @@ class RecordingMenu : public PopupMenuHost {
 class HitTestTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    list.AddOrUpdateAR("A", 2, {1, 1}, 0);
-    list.AddOrUpdateAR("B", 0, {}, 0);
-    list.AddOrUpdateSubAS(0, "S", 3, {0, 1, 0, 0, 1, 0, 0, 1}, 0);
-    list.Items(0).Rect = {0, 0, 100, 17};
-    list.Items(1).Rect = {50, 10, 150, 27};
-    list.Items(0).SubASs.Items(0).Rect = {300, 0, 400, 17};
+    test::AddAR(list, "A", 2, {0, 0, 100, 17});
+    test::AddAR(list, "B", 0, {50, 10, 150, 27});
+    test::AddAS(list, 0, "S", {1, 4, 7}, {300, 0, 400, 17});
     menu.list = &list;
   }
   const TRect canvas{0, 0, 800, 600};

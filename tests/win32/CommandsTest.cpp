@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "FakeExchange.h"
+#include "DiagramBuilders.h"
+#include "MainFormFixture.h"
 #include "MenuItems.h"
 #include "MessageBoxCloser.h"
 #include "bridge/ResourceLookup.h"
 #include "plugin/EntryPoints.h"
-#include "win32/BStr.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
 #include "win32/UnpackerReportReader.h"
@@ -79,32 +79,6 @@ void Type(HWND dialog, const std::wstring& text, WPARAM key) {
   PostMessageW(edit, WM_KEYDOWN, key, 0);
 }
 
-struct Server {
-  const char* name;
-  std::vector<int> running;
-};
-struct Node {
-  const char* name;
-  std::vector<int> running;
-  std::vector<Server> servers;
-};
-
-TActiveFlags Flags(const std::vector<int>& running) {
-  TActiveFlags flags{};
-  for (int k : running) flags[static_cast<size_t>(k)] = 1;
-  return flags;
-}
-
-void Build(TARNodeList& model, const std::vector<Node>& nodes) {
-  for (const Node& n : nodes) {
-    const int32_t p =
-        model.AddOrUpdateAR(n.name, static_cast<int32_t>(n.running.size()), Flags(n.running), 0);
-    for (const Server& s : n.servers)
-      model.AddOrUpdateSubAS(p, s.name, static_cast<int32_t>(s.running.size()), Flags(s.running),
-                             0);
-  }
-}
-
 // Brings the box of AR node ar (or of its server as) to the front, as a
 // click does.
 void Select(TARNodeList& model, const char* ar, const char* as = nullptr) {
@@ -153,68 +127,27 @@ class OrderedContainer : public FakeDataContainer {
   std::vector<std::string> keys;
 };
 
-class CommandsTest : public testing::Test, protected FakeExchangeServices {
+class CommandsTest : public MainFormFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, packerClass.Result());
-    ASSERT_EQ(S_OK, unpackerClass.Result());
-    Module().ResetForTest();
-    oldDisplay_ = Module().SetErrorDisplay(
-        [this](HWND, const std::wstring& text) { errors.push_back(win32::Cp936FromWide(text)); });
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    memConfig.personalDataDir =
-        std::wstring(dir) + L"topo-commands-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(memConfig.personalDataDir.c_str(), nullptr);
-    Store(login, L"AdminAR", L"AR0");
-    Store(login, L"AdminAS", L"admin");
-    frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
-    frame.Offer(L"MemConfig", &memConfig);
-    frame.Offer(L"PersonalData", &personal);
-    frame.Offer(L"TempData", &temp);
-    frame.Offer(L"LoginInfo", &login);
-    unpacker.table.fields = {L"ar", L"ar_active", L"parent_ar", L"sub_ar", L"sub_as", L"as_active"};
-  }
-  void TearDown() override {
-    for (TMainForm* f : forms)
-      if (IsWindow(f->Handle())) DestroyWindow(f->Handle());
-    PumpMessages();
-    Module().SetErrorDisplay(oldDisplay_);
-    Module().ResetForTest();
-  }
-  static void Store(FakeDataContainer& c, const wchar_t* key, const wchar_t* value) {
-    win32::BStr name(key);
-    c.SetValue(name.Get(), win32::Variant::String(value).Get());
+    MainFormFixture::SetUp();
+    Put(login, L"AdminAR", win32::Variant::String(L"AR0"));
+    Put(login, L"AdminAS", win32::Variant::String(L"admin"));
+    frame.Offer(L"TempData", &orderedTemp);
   }
   // A window whose first refresh found an empty network, its diagram built
   // from nodes, and the log cleared; answers carry an "error_info" text.
   TMainForm& Open(const std::vector<Node>& nodes = {}) {
-    unpacker.table.fields = {L"ar", L"ar_active", L"parent_ar", L"sub_ar", L"sub_as", L"as_active"};
-    unpacker.table.rows.clear();
-    TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
-    forms.push_back(form);
-    form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame);
-    form->Show();
-    Build(form->Model(), nodes);
-    form->Model().ResolveLinks();
+    Report({});
+    TMainForm& form = MainFormFixture::Open();
+    Build(form.Model(), nodes);
+    form.Model().ResolveLinks();
     log.calls.clear();
-    unpacker.table.fields = {L"error_info"};
-    unpacker.table.rows.clear();
-    unpacker.table.rows.emplace_back();
-    unpacker.table.rows.back().push_back(win32::Variant::String(L"refused here"));
-    return *form;
+    Answer({L"error_info"}, {{L"refused here"}});
+    return form;
   }
 
-  FakeMemConfig memConfig;
-  FakeDataContainer personal, login;
-  OrderedContainer temp;
-  FakeAppFrame frame;
-  TestWindow hostWindow{true, L"commands host"};
-  std::vector<TMainForm*> forms;
-  std::vector<std::string> errors;
-
- private:
-  plugin::TModuleState::ErrorDisplay oldDisplay_;
+  OrderedContainer orderedTemp;
 };
 
 TEST_F(CommandsTest, MenusOfferStoppedInstancesToStartAndRunningOnesToStopAndRestart) {
@@ -336,7 +269,7 @@ TEST_F(CommandsTest, RefusalShowsItsTextAndTheLoopGoesOnWhileAFailureEndsIt) {
   Select(f.Model(), "N");
   unpacker.returnCodes = {0, 4, 0};
   f.muiStopClick(-1);
-  EXPECT_EQ(std::vector<std::string>{"refused here"}, errors);
+  EXPECT_EQ(std::vector<std::wstring>{L"refused here"}, errors);
   auto count = [this](const char* call) {
     int n = 0;
     for (const std::string& c : log.calls) n += c.rfind(call, 0) == 0;
@@ -424,7 +357,7 @@ TEST_F(CommandsTest, PasswordDialogLaysOutInDialogUnitsAndAnswersItsKeys) {
     win32::SecretText value("old");
     const bool result = window::PasswordQuery(win32::Cp936FromWide(L"请输入"),
                                               win32::Cp936FromWide(L"N 的启动密码:"), value,
-                                              hostWindow.Handle(), Module().ResourceSource());
+                                              session.Host(), Module().ResourceSource());
     EXPECT_EQ(c.result, result);
     EXPECT_EQ(c.value, std::string(value.View()));
     EXPECT_EQ(1, driver.Count());
@@ -470,7 +403,7 @@ TEST_F(CommandsTest, StatusWritesTheClickedNodeAndShowsItsRunningInstances) {
     SCOPED_TRACE(std::string(c.ar) + (c.as ? c.as : ""));
     TMainForm& f = Open(nodes);
     Select(f.Model(), c.ar, c.as);
-    temp.keys.clear();
+    orderedTemp.keys.clear();
     std::wstring caption;
     std::vector<std::wstring> listed;
     query::TFormStatus& dialog = f.StatusDialog();
@@ -492,13 +425,8 @@ TEST_F(CommandsTest, StatusWritesTheClickedNodeAndShowsItsRunningInstances) {
     EXPECT_EQ(1, reader.Count());
     const std::vector<std::string> order = {"ClickedSvrType", "ClickedSvrName", "ClickedSvrNo",
                                             "ClickedParentARName"};
-    EXPECT_EQ(order, temp.keys);
-    auto stored = [this](const wchar_t* key) {
-      win32::BStr name(key);
-      win32::Variant value;
-      temp.GetValue(name.Get(), value.Put());
-      return value;
-    };
+    EXPECT_EQ(order, orderedTemp.keys);
+    auto stored = [this](const wchar_t* key) { return Stored(orderedTemp, key); };
     EXPECT_EQ(c.type, stored(L"ClickedSvrType").Get().lVal);
     EXPECT_EQ(c.number, stored(L"ClickedSvrNo").Get().lVal);
     EXPECT_EQ(c.as ? c.as : c.ar, win32::VariantText(stored(L"ClickedSvrName").Get()));
@@ -549,10 +477,7 @@ TEST_F(CommandsTest, SavedBaselineReloadsInANewWindowAndAFailedSaveWritesNoList)
   wchar_t oldDir[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, oldDir);
   SetCurrentDirectoryW(memConfig.personalDataDir.c_str());
-  const std::wstring datum = memConfig.personalDataDir + L"DatumNode.xml";
   const std::wstring list = memConfig.personalDataDir + L"ARASList.xml";
-  DeleteFileW(datum.c_str());
-  DeleteFileW(list.c_str());
 
   TMainForm& f = Open({{"A", {0}, {{"S", {0}}}}, {"B", {}, {}}});
   f.btnReLocateClick();

@@ -13,9 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "FakeExchange.h"
+#include "MainFormFixture.h"
 #include "model/Boxes.h"
-#include "plugin/EntryPoints.h"
 #include "ui/FocusNavigation.h"
 #include "win32/BStr.h"
 #include "win32/ComPtr.h"
@@ -26,7 +25,6 @@
 namespace topo::test {
 namespace {
 
-using plugin::Module;
 using window::TMainForm;
 
 constexpr wchar_t kUp[] = L"1,0,0,0,0,0,0,0,0,0";
@@ -52,12 +50,8 @@ void PressKey(HWND target, WORD key, unsigned modifiers = ui::ssNone) {
 }
 
 // The nodes' names in code page 936: 总部AR, 华东AR, 交易网关, 清算.
-constexpr char kHQ[] =
-    "\xD7\xDC\xB2\xBF"
-    "AR";
-constexpr char kEast[] =
-    "\xBB\xAA\xB6\xAB"
-    "AR";
+constexpr char kHQ[] = "\xD7\xDC\xB2\xBF\x41\x52";
+constexpr char kEast[] = "\xBB\xAA\xB6\xAB\x41\x52";
 constexpr char kGateway[] = "\xBD\xBB\xD2\xD7\xCD\xF8\xB9\xD8";
 constexpr char kClearing[] = "\xC7\xE5\xCB\xE3";
 
@@ -66,63 +60,32 @@ struct Place {
   int32_t x, y;
 };
 
-class DiagramNavigationTest : public testing::Test, protected FakeExchangeServices {
+class DiagramNavigationTest : public MainFormFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, packerClass.Result());
-    ASSERT_EQ(S_OK, unpackerClass.Result());
-    Module().ResetForTest();
-    oldDisplay_ = Module().SetErrorDisplay(
-        [this](HWND, const std::wstring& text) { errors.push_back(text); });
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    folder_ = std::wstring(dir) + L"topo-diagram-test\\";
-    CreateDirectoryW(folder_.c_str(), nullptr);
-    DeleteFileW((folder_ + L"DatumNode.xml").c_str());
-    memConfig.personalDataDir = folder_;
-    frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
-    frame.Offer(L"MemConfig", &memConfig);
-    frame.Offer(L"PersonalData", &personal);
-    frame.Offer(L"TempData", &temp);
+    MainFormFixture::SetUp();
     // 总部AR heads 华东AR and sh-branch; servers under each.
-    const std::vector<std::vector<std::wstring>> rows = {
-        {L"\x603B\x90E8"
-         L"AR",
-         kUp, L"",
-         L"\x534E\x4E1C"
-         L"AR,sh-branch",
-         L"quote-svr,\x4EA4\x6613\x7F51\x5173", L"1;1"},
-        {L"\x534E\x4E1C"
-         L"AR",
-         kUp,
-         L"\x603B\x90E8"
-         L"AR",
-         L"", L"QUOTE-east,\x6E05\x7B97", L"1;1"},
-        {L"sh-branch", kUp,
-         L"\x603B\x90E8"
-         L"AR",
-         L"", L"sh-quote", L"1"}};
-    unpacker.table.fields = {L"ar", L"ar_active", L"parent_ar", L"sub_ar", L"sub_as", L"as_active"};
-    for (const auto& row : rows) {
-      unpacker.table.rows.emplace_back();
-      for (const std::wstring& v : row)
-        unpacker.table.rows.back().push_back(win32::Variant::String(v.c_str()));
-    }
-  }
-  void TearDown() override {
-    for (TMainForm* f : forms)
-      if (f->Handle()) DestroyWindow(f->Handle());
-    PumpMessages();
-    Module().SetErrorDisplay(oldDisplay_);
-    Module().ResetForTest();
+    Report({{L"\x603B\x90E8"
+             L"AR",
+             kUp, L"",
+             L"\x534E\x4E1C"
+             L"AR,sh-branch",
+             L"quote-svr,\x4EA4\x6613\x7F51\x5173", L"1;1"},
+            {L"\x534E\x4E1C"
+             L"AR",
+             kUp,
+             L"\x603B\x90E8"
+             L"AR",
+             L"", L"QUOTE-east,\x6E05\x7B97", L"1;1"},
+            {L"sh-branch", kUp,
+             L"\x603B\x90E8"
+             L"AR",
+             L"", L"sh-quote", L"1"}});
   }
   TMainForm& Open() {
-    TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
-    forms.push_back(form);
-    form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame);
-    form->Show();
-    UpdateWindow(form->Handle());
-    return *form;
+    TMainForm& f = MainFormFixture::Open();
+    UpdateWindow(f.Handle());
+    return f;
   }
   // Every box by name: the nodes' names and their servers'.
   static std::map<std::string, ZOrderEntry> Entries(TMainForm& f) {
@@ -148,17 +111,6 @@ class DiagramNavigationTest : public testing::Test, protected FakeExchangeServic
       out.push_back(*BoxOf(f.Model(), f.Model().ZOrder.Items(k)));
     return out;
   }
-
-  FakeMemConfig memConfig;
-  FakeDataContainer personal, temp;
-  FakeAppFrame frame;
-  TestWindow hostWindow{true, L"diagram host"};
-  std::vector<TMainForm*> forms;
-  std::vector<std::wstring> errors;
-
- private:
-  std::wstring folder_;
-  plugin::TModuleState::ErrorDisplay oldDisplay_;
 };
 
 // Two rows of four boxes, 150 pixels apart.
@@ -259,17 +211,14 @@ TEST_F(DiagramNavigationTest, ZoomFollowsTheWheelAndKeysHitTestingAndDraggingAnd
   // integer counts as none and stays unless the operator zooms.
   f.ZoomAbout(150, {0, 0});
   DestroyWindow(f.Handle());
-  win32::Variant stored;
-  personal.GetValue(win32::BStr(L"Zoom").Get(), stored.Put());
-  EXPECT_EQ(stored.Get().vt, VT_I2);
-  EXPECT_EQ(stored.Get().iVal, 150);
+  EXPECT_EQ(Stored(personal, L"Zoom").Get().vt, VT_I2);
+  EXPECT_EQ(Stored(personal, L"Zoom").Get().iVal, 150);
   EXPECT_EQ(Open().View().Percent(), 150);
-  personal.SetValue(win32::BStr(L"Zoom").Get(), win32::Variant::String(L"big").Get());
+  Put(personal, L"Zoom", win32::Variant::String(L"big"));
   TMainForm& again = Open();
   EXPECT_EQ(again.View().Percent(), 100);
   DestroyWindow(again.Handle());
-  personal.GetValue(win32::BStr(L"Zoom").Get(), stored.Put());
-  EXPECT_EQ(stored.Get().vt, VT_BSTR);
+  EXPECT_EQ(Stored(personal, L"Zoom").Get().vt, VT_BSTR);
   EXPECT_TRUE(errors.empty());
 }
 

@@ -12,20 +12,10 @@
 
 #include "FakeHost.h"
 #include "MessageBoxCloser.h"
+#include "PluginExports.h"
 
 namespace topo::test {
 namespace {
-
-using GetDevInfoFn = void(__stdcall*)(char*, int*, int*);
-using InitFn = void(__stdcall*)(int, const char*, IUnknown*, int);
-using UninitFn = void(__stdcall*)();
-using EntryFn = HWND(__stdcall*)(int, HWND, HWND, IUnknown*, int);
-
-template <class F>
-F Export(HMODULE module, const char* name) {
-  // Through the generic function pointer type, which any function type casts to.
-  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 std::wstring Caption(HWND w) {
   wchar_t text[256] = L"";

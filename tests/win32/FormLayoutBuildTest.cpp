@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "DataModule.h"
 #include "ui/Form.h"
 #include "ui/StringGrid.h"
 
@@ -39,21 +40,6 @@ control grid sg 10 180 380 110 columns=3 rows=4 fixedcols=1 fixedrows=1 colwidth
 control button btnAnchor 320 150 70 21 text="R" anchors=right,bottom
 control image imgX 300 10 105 65 bitmap=ERROR_BMP transparent hidden
 )";
-
-class DataModule {
- public:
-  explicit DataModule(const wchar_t* path)
-      : module_(LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-  DataModule(const DataModule&) = delete;
-  DataModule& operator=(const DataModule&) = delete;
-  ~DataModule() {
-    if (module_) FreeLibrary(module_);
-  }
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
 
 RECT BoundsInParent(HWND control) {
   RECT r;

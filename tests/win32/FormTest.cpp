@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "DataModule.h"
 #include "FakeHost.h"
 #include "ui/ExceptionBoundary.h"
 #include "ui/Form.h"
@@ -59,20 +60,18 @@ class TestForm : public ui::Form {
 class FormTest : public testing::Test {
  protected:
   void SetUp() override {
-    pictures_ = LoadLibraryExW(L"topo.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(pictures_, nullptr);
+    ASSERT_NE(pictures_.Get(), nullptr);
     oldReporter_ = ui::SetErrorReporter([this](HWND window, const std::wstring& text) {
       reports.push_back(text);
       reportWindow = window;
       if (duringReport) duringReport();
     });
-    form = std::make_unique<TestForm>(pictures_);
+    form = std::make_unique<TestForm>(pictures_.Get());
   }
   void TearDown() override {
     form.reset();
     PumpMessages();
     ui::SetErrorReporter(oldReporter_);
-    FreeLibrary(pictures_);
   }
 
   std::vector<std::wstring> reports;
@@ -81,7 +80,7 @@ class FormTest : public testing::Test {
   std::unique_ptr<TestForm> form;
 
  private:
-  HMODULE pictures_ = nullptr;
+  DataModule pictures_;
   ui::ErrorReporter oldReporter_;
 };
 

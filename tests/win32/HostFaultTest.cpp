@@ -3,11 +3,15 @@
 // recorded calls are then replayed with each fault on each call in turn. Each
 // time the window shows only what that step shows for a failure (a box, the
 // error alarm, or nothing), leaves the baseline file and the settings as they
-// were, and gives back every reference it took.
+// were, and gives back every reference it took. The clean run's calls are
+// also checked against data/host-calls.txt, so that no rework of the exchange
+// code changes what the host is asked, or in which order, unnoticed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,13 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "FakeExchange.h"
+#include "MainFormFixture.h"
 #include "MessageBoxCloser.h"
 #include "plugin/EntryPoints.h"
 #include "query/QueryExchange.h"
 #include "query/QueryFunctions.h"
 #include "ui/ExceptionBoundary.h"
-#include "win32/BStr.h"
 #include "window/MainForm.h"
 
 namespace topo::test {
@@ -66,44 +69,17 @@ class SilentView : public query::TStatusView {
 win32::Variant S(const wchar_t* s) { return win32::Variant::String(s); }
 
 // One host with every fake recording into one log.
-struct Rig : FakeExchangeServices {
-  Rig() {
-    for (FakeDataContainer* c : {&personal, &temp, &login}) c->hostLog = &log;
-    personal.label = "PersonalData";
-    temp.label = "TempData";
-    login.label = "LoginInfo";
-    memConfig.hostLog = &log;
-    frame.hostLog = &log;
-    arCom.hostLog = &log;
-    frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
-    frame.Offer(L"MemConfig", &memConfig);
-    frame.Offer(L"PersonalData", &personal);
-    frame.Offer(L"TempData", &temp);
-    frame.Offer(L"LoginInfo", &login);
-  }
-  // Everything the fakes lent out.
-  long Refs() const {
-    return arCom.Refs() + packer.Refs() + unpacker.Refs() + memConfig.Refs() + personal.Refs() +
-           temp.Refs() + login.Refs() + frame.Refs() + log.stray.Refs();
-  }
-
-  FakeMemConfig memConfig;
-  FakeDataContainer personal, temp, login;
-  FakeAppFrame frame;
+struct Rig : FakeWindowServices {
+  Rig() : FakeWindowServices(Record::EveryCall) {}
 };
 
 // The stored values, as text, of the keys a test looks at.
 std::vector<std::string> Contents(FakeDataContainer& c, const std::vector<const wchar_t*>& keys) {
-  CallLog* log = c.hostLog;
-  c.hostLog = nullptr;
   std::vector<std::string> out;
   for (const wchar_t* key : keys) {
-    win32::BStr name(key);
-    win32::Variant value;
-    c.GetValue(name.Get(), value.Put());
+    const win32::Variant value = Stored(c, key);
     out.push_back(std::to_string(value.Get().vt) + ":" + std::to_string(value.Get().iVal));
   }
-  c.hostLog = log;
   return out;
 }
 
@@ -134,8 +110,6 @@ void CALLBACK AnswerModal(HWND host, UINT, UINT_PTR, DWORD) {
 class HostFaultTest : public testing::Test {
  protected:
   void SetUp() override {
-    Module().ResetForTest();
-    oldDisplay_ = Module().SetErrorDisplay([this](HWND, const std::wstring&) { ++boxes_; });
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
     dataDir_ = std::wstring(dir) + L"topo-faults-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
@@ -144,8 +118,6 @@ class HostFaultTest : public testing::Test {
         << kBaseline;
   }
   void TearDown() override {
-    Module().SetErrorDisplay(oldDisplay_);
-    Module().ResetForTest();
     DeleteFileW((dataDir_ + L"DatumNode.xml").c_str());
     RemoveDirectoryW(dataDir_.c_str());
   }
@@ -163,27 +135,16 @@ class HostFaultTest : public testing::Test {
     int refusals = 0;
     rig.memConfig.personalDataDir = dataDir_;
     for (auto [key, value] : {std::pair{L"TimerInterval", 7}, std::pair{L"ScrollWidth", 1200},
-                              std::pair{L"ScrollHeight", 900}}) {
-      win32::BStr name(key);
-      CallLog* log = rig.personal.hostLog;
-      rig.personal.hostLog = nullptr;
-      rig.personal.SetValue(name.Get(), win32::Variant::Int16(static_cast<SHORT>(value)).Get());
-      rig.personal.hostLog = log;
-    }
+                              std::pair{L"ScrollHeight", 900}})
+      Put(rig.personal, key, win32::Variant::Int16(static_cast<SHORT>(value)));
     for (auto [key, value] :
          {std::pair{L"AdminAR", L"AR0"}, std::pair{L"AdminAS", L"admin"},
-          std::pair{L"ClickedSvrName", L"N"}, std::pair{L"ClickedParentARName", L""}}) {
-      win32::BStr name(key);
-      FakeDataContainer& c = key[0] == L'A' ? rig.login : rig.temp;
-      CallLog* log = c.hostLog;
-      c.hostLog = nullptr;
-      c.SetValue(name.Get(), S(value).Get());
-      c.hostLog = log;
-    }
+          std::pair{L"ClickedSvrName", L"N"}, std::pair{L"ClickedParentARName", L""}})
+      Put(key[0] == L'A' ? rig.login : rig.temp, key, S(value));
     settingsBefore_ = Contents(rig.personal, kSettings);
     phaseStart.assign(kPhases, 0);
 
-    HWND made = plugin::GuardedEntry(Module(), 3101, hostWindow_.Handle(), nullptr,
+    HWND made = plugin::GuardedEntry(Module(), 3101, session_.Host(), nullptr,
                                      static_cast<host::IAppFrame*>(&rig.frame), 0);
     seen.attached = made != nullptr;
     if (made) {
@@ -213,8 +174,8 @@ class HostFaultTest : public testing::Test {
       // Start 2, stop 1, restart 1 (the password typed by the timer), the
       // status command (its dialog closed by the timer) and removal.
       HWND statusDialog = f.StatusDialog().Handle();
-      SetPropW(hostWindow_.Handle(), L"status", statusDialog);
-      SetTimer(hostWindow_.Handle(), 1, 20, AnswerModal);
+      SetPropW(session_.Host(), L"status", statusDialog);
+      SetTimer(session_.Host(), 1, 20, AnswerModal);
       if (n >= 0) {
         ui::RunGuarded([&f] { f.muiStartClick(2); }, made);
         ui::RunGuarded([&f] { f.muiStopClick(1); }, made);
@@ -227,8 +188,8 @@ class HostFaultTest : public testing::Test {
         refusals = closer.closed - before;
         EXPECT_EQ(running ? 1 : 0, refusals) << "removal of N, running: " << running;
       }
-      KillTimer(hostWindow_.Handle(), 1);
-      RemovePropW(hostWindow_.Handle(), L"status");
+      KillTimer(session_.Host(), 1);
+      RemovePropW(session_.Host(), L"status");
 
       phaseStart[Status] = rig.log.calls.size();
       rig.unpacker.table.fields = {L"a", L"error_info"};
@@ -255,16 +216,40 @@ class HostFaultTest : public testing::Test {
 
   static constexpr char kBaseline[] = "<not a baseline the window could change/>";
   const std::vector<const wchar_t*> kSettings = {L"TimerInterval", L"ScrollWidth", L"ScrollHeight"};
-  TestWindow hostWindow_{true, L"fault host"};
   std::wstring dataDir_;
   std::vector<std::string> settingsBefore_;
   int boxes_ = 0;
-
- private:
-  plugin::TModuleState::ErrorDisplay oldDisplay_;
+  WindowSession session_{L"fault host", [this](HWND, const std::wstring&) { ++boxes_; }};
 };
 
 std::string Name(const std::string& line) { return line.substr(0, line.find(' ')); }
+
+// The recorded calls of a clean run, one a line ('#' starts a comment). With
+// TOPO_UPDATE_GOLDEN=1 the file is written from this run instead: for a
+// deliberate change of the calls, reviewed in the file's diff.
+void CompareWithGolden(const std::vector<std::string>& recorded) {
+  const char* dir = std::getenv("TOPO_TEST_DATA");
+  ASSERT_TRUE(dir) << "TOPO_TEST_DATA names the folder of host-calls.txt (ctest sets it)";
+  const std::filesystem::path path = std::filesystem::path(dir) / "host-calls.txt";
+  const char* update = std::getenv("TOPO_UPDATE_GOLDEN");
+  if (update && std::string(update) == "1") {
+    std::ofstream out(path, std::ios::binary);
+    out << "# The host calls of HostFaultTest's clean run, in order.\n";
+    for (const std::string& call : recorded) out << call << "\n";
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+    return;
+  }
+  std::ifstream in(path, std::ios::binary);
+  ASSERT_TRUE(in) << "cannot read " << path;
+  std::vector<std::string> golden;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] != '#') golden.push_back(line);
+  for (size_t i = 0; i < std::max(golden.size(), recorded.size()); ++i) {
+    ASSERT_EQ(i < golden.size() ? golden[i] : "(none)",
+              i < recorded.size() ? recorded[i] : "(none)")
+        << "host call " << i << " differs from " << path;
+  }
+}
 
 // The faults a call can be given: an error always; an empty or wrong-typed
 // out-parameter where it has one of that kind; a time-out where the host
@@ -365,6 +350,7 @@ TEST_F(HostFaultTest, EveryHostCallFailingInTurnShowsOnlyWhatItsStepShows) {
     recorded = rig.log.calls;
     EXPECT_EQ(0, rig.Refs());
   }
+  ASSERT_NO_FATAL_FAILURE(CompareWithGolden(recorded));
   ASSERT_TRUE(clean.attached && !clean.alarm && clean.boxes == 0) << Describe(clean);
   ASSERT_GT(phases[Close], phases[Status]);
 

@@ -63,7 +63,7 @@ TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
   auto o =
       arhost::ParseOptions({L"topo.dll", L"--screenshot", L"a.png", L"--after", L"2.5", L"--click",
                             L"10,20@1", L"--rclick", L"5,-3@0.5", L"--size", L"800x600",
-                            L"--without", L"ARCom", L"--status", L"华东AR.清算服务.3:12548@1.5"},
+                            L"--without", L"ARCom", L"--status", L"188,-48.3:12548@1.5"},
                            &error);
   ASSERT_TRUE(o) << std::string(error.begin(), error.end());
   EXPECT_EQ(L"topo.dll", o->plugin);
@@ -76,18 +76,18 @@ TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
   EXPECT_EQ(800, o->width);
   EXPECT_EQ(std::vector<std::wstring>{L"ARCom"}, o->without);
   ASSERT_TRUE(o->status);
-  EXPECT_EQ(L"华东AR", o->status->ar);
-  EXPECT_EQ(L"清算服务", o->status->as);
+  EXPECT_EQ(188, o->status->x);
+  EXPECT_EQ(-48, o->status->y);
   EXPECT_EQ(3, o->status->instance);
   EXPECT_EQ(12548, o->status->function);
   EXPECT_DOUBLE_EQ(1.5, o->status->at);
-  o = arhost::ParseOptions({L"topo.dll", L"--status", L"R1.0@2", L"--keys", L"down,pw,enter@3.5"},
+  o = arhost::ParseOptions({L"topo.dll", L"--status", L"1,2.0@2", L"--keys", L"down,pw,enter@3.5"},
                            &error);
   ASSERT_TRUE(o && o->status);
   ASSERT_EQ(1u, o->keys.size());
   EXPECT_EQ((std::vector<std::wstring>{L"down", L"pw", L"enter"}), o->keys[0].keys);
   EXPECT_DOUBLE_EQ(3.5, o->keys[0].at);
-  EXPECT_EQ(L"", o->status->as);
+  EXPECT_EQ(0, o->status->instance);
   EXPECT_EQ(0, o->status->function);
 
   for (auto bad : std::vector<std::vector<std::wstring>>{
@@ -100,11 +100,12 @@ TEST(HostOptions, CommandLineNeedsAPluginAndWellFormedValues) {
            {L"a.dll", L"--click", L"1,2"},
            {L"a.dll", L"--size", L"100x100"},
            {L"a.dll", L"--colour", L"red"},
-           {L"a.dll", L"--status", L"R1.0"},
-           {L"a.dll", L"--status", L"R1@1"},
-           {L"a.dll", L"--status", L"R1.A.B.0@1"},
-           {L"a.dll", L"--status", L"R1.10@1"},
-           {L"a.dll", L"--status", L"R1.0:fn@1"},
+           {L"a.dll", L"--status", L"1,2.0"},
+           {L"a.dll", L"--status", L"1,2@1"},
+           {L"a.dll", L"--status", L"R1.0@1"},
+           {L"a.dll", L"--status", L"1.2,0@1"},
+           {L"a.dll", L"--status", L"1,2.10@1"},
+           {L"a.dll", L"--status", L"1,2.0:fn@1"},
            {L"a.dll", L"--keys", L"down"},
            {L"a.dll", L"--keys", L"down,,enter@1"},
        })

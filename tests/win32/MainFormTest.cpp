@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "FakeExchange.h"
+#include "MainFormFixture.h"
 #include "plugin/EntryPoints.h"
-#include "win32/BStr.h"
+#include "win32/Variant.h"
 #include "window/MainForm.h"
 
 namespace topo::test {
@@ -19,64 +19,19 @@ namespace {
 using plugin::Module;
 using window::TMainForm;
 
-const std::vector<std::wstring> kReportFields = {L"ar",     L"ar_active", L"parent_ar",
-                                                 L"sub_ar", L"sub_as",    L"as_active"};
 constexpr wchar_t kUp[] = L"1,0,0,0,0,0,0,0,0,0";
 constexpr wchar_t kDown[] = L"0,0,0,0,0,0,0,0,0,0";
 
-class MainFormTest : public testing::Test, protected FakeExchangeServices {
+class MainFormTest : public MainFormFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, packerClass.Result());
-    ASSERT_EQ(S_OK, unpackerClass.Result());
-    Module().ResetForTest();
-    oldDisplay_ = Module().SetErrorDisplay(
-        [this](HWND, const std::wstring& text) { errors.push_back(text); });
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    memConfig.personalDataDir = std::wstring(dir) + L"topo-main-form-test\\";
-    frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
-    frame.Offer(L"MemConfig", &memConfig);
-    frame.Offer(L"PersonalData", &personal);
-    frame.Offer(L"TempData", &temp);
+    MainFormFixture::SetUp();
     Network(kUp);
   }
-  void TearDown() override {
-    for (TMainForm* f : forms)
-      if (f->Handle()) DestroyWindow(f->Handle());
-    PumpMessages();
-    Module().SetErrorDisplay(oldDisplay_);
-    Module().ResetForTest();
-  }
-
   // The network the next refresh reports: R0 with R1 under it, whose state
   // decides whether the link between them is drawn inactive.
   void Network(const wchar_t* r1) {
-    auto S = [](const wchar_t* s) { return win32::Variant::String(s); };
-    std::vector<std::vector<win32::Variant>> rows;
-    rows.emplace_back();
-    for (const wchar_t* v : {L"R0", kUp, L"", L"R1", L"", L""}) rows.back().push_back(S(v));
-    rows.emplace_back();
-    for (const wchar_t* v : {L"R1", r1, L"R0", L"", L"", L""}) rows.back().push_back(S(v));
-    unpacker.table.fields = kReportFields;
-    unpacker.table.rows = std::move(rows);
-  }
-  static void Store(FakeDataContainer& c, const wchar_t* key, LONG value) {
-    win32::BStr name(key);
-    c.SetValue(name.Get(), win32::Variant::Int32(value).Get());
-  }
-  static win32::Variant Stored(FakeDataContainer& c, const wchar_t* key) {
-    win32::BStr name(key);
-    win32::Variant value;
-    c.GetValue(name.Get(), value.Put());
-    return value;
-  }
-  TMainForm& Open() {
-    TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
-    forms.push_back(form);
-    form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame);
-    form->Show();
-    return *form;
+    Report({{L"R0", kUp, L"", L"R1", L"", L""}, {L"R1", r1, L"R0", L"", L"", L""}});
   }
   static bool Visible(TMainForm& f, const wchar_t* image) { return f.Image(image)->Visible(); }
   static POINT At(TMainForm& f, const wchar_t* image) {
@@ -84,16 +39,6 @@ class MainFormTest : public testing::Test, protected FakeExchangeServices {
     return {r.left, r.top};
   }
   static void Paint(TMainForm& f) { UpdateWindow(f.Handle()); }
-
-  FakeMemConfig memConfig;
-  FakeDataContainer personal, temp;
-  FakeAppFrame frame;
-  TestWindow hostWindow{true, L"main form host"};
-  std::vector<TMainForm*> forms;
-  std::vector<std::wstring> errors;
-
- private:
-  plugin::TModuleState::ErrorDisplay oldDisplay_;
 };
 
 TEST_F(MainFormTest, RefreshSendsOneFieldUnderTheTopologyFunctionAndMergesTheAnswer) {
@@ -136,7 +81,7 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
   for (const Case& c : cases) {
     FakeDataContainer fresh;
     frame.Offer(L"PersonalData", &fresh);
-    for (auto [key, value] : c.stored) Store(fresh, key, value);
+    for (auto [key, value] : c.stored) Put(fresh, key, win32::Variant::Int32(value));
     TMainForm& f = Open();
     SCOPED_TRACE(c.seconds);
     EXPECT_EQ(c.seconds, f.UpDownPosition(L"udTimer"));
@@ -156,18 +101,18 @@ TEST_F(MainFormTest, SettingsAreReadClampedAndWrittenBackAsSmallIntegers) {
   // A stored text that is no number counts as nothing stored.
   FakeDataContainer texts;
   frame.Offer(L"PersonalData", &texts);
-  win32::BStr key(L"TimerInterval");
-  texts.SetValue(key.Get(), win32::Variant::String(L"abc").Get());
-  EXPECT_EQ(5, Open().UpDownPosition(L"udTimer"));
-  DestroyWindow(forms.back()->Handle());
+  Put(texts, L"TimerInterval", win32::Variant::String(L"abc"));
+  TMainForm& f = Open();
+  EXPECT_EQ(5, f.UpDownPosition(L"udTimer"));
+  DestroyWindow(f.Handle());
   EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(MainFormTest, AWindowThatFailedToAttachLeavesTheSettingsAlone) {
-  Store(personal, L"TimerInterval", 30);
+  Put(personal, L"TimerInterval", win32::Variant::Int32(30));
   frame.Withdraw(L"MemConfig");
   TMainForm* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
-  EXPECT_THROW(form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame), std::exception);
+  EXPECT_THROW(form->AttachToHost(3101, session.Host(), nullptr, &frame), std::exception);
   DestroyWindow(form->Handle());
   win32::Variant kept = Stored(personal, L"TimerInterval");
   EXPECT_EQ(VT_I4, kept.Type()) << "the defaults were written over the operator's settings";
@@ -279,7 +224,6 @@ TEST_F(MainFormTest, EachWindowHasItsOwnStatusDialogAndClosesInEitherOrder) {
     EXPECT_TRUE(IsWindow(second));
     DestroyWindow(second);
     PumpMessages();
-    forms.clear();
   }
 }
 

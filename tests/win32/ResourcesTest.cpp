@@ -1,36 +1,27 @@
 // What topo.dll carries as resources, read the way the plug-in reads them:
-// the string table, the three layouts, the two sounds and pictures; and the
-// layout format's refusal of malformed text.
+// the string table and its redirection to a resource file, every window
+// layout parsed and built, the two sounds and pictures; and the layout
+// format's refusal of malformed text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "DataModule.h"
 #include "bridge/ResourceLookup.h"
+#include "ui/Form.h"
 #include "ui/FormLayout.h"
+#include "win32/Cp936.h"
 
 namespace topo::test {
 namespace {
 
 using bridge::LoadLayoutText;
 using bridge::LoadPluginString;
-
-class DataModule {
- public:
-  explicit DataModule(const wchar_t* path)
-      : module_(LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-  DataModule(const DataModule&) = delete;
-  DataModule& operator=(const DataModule&) = delete;
-  ~DataModule() {
-    if (module_) FreeLibrary(module_);
-  }
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
 
 std::string Bytes(HMODULE module, const wchar_t* name, const wchar_t* type) {
   HRSRC found = FindResourceW(module, name, type);
@@ -52,54 +43,68 @@ uint16_t U16(const std::string& b, size_t at) {
 
 class ResourcesTest : public testing::Test {
  protected:
-  DataModule dll_{L"topo.dll"};
+  DataModule dll_;
 };
 
-TEST_F(ResourcesTest, StringTableHoldsTheFiveTexts) {
+// Every text the windows use is in the table, the prompt takes the node's
+// name, and a resource file answers with its own texts.
+TEST_F(ResourcesTest, StringTableHoldsEveryTextAndAResourceFileReplacesThem) {
   ASSERT_NE(dll_.Get(), nullptr);
-  EXPECT_EQ(LoadPluginString(dll_.Get(), 65520), L"\x786E\x5B9A");
-  EXPECT_EQ(LoadPluginString(dll_.Get(), 65521), L"\x53D6\x6D88");
-  EXPECT_EQ(LoadPluginString(dll_.Get(), 65522), L"\x8BF7\x8F93\x5165");
-  EXPECT_EQ(LoadPluginString(dll_.Get(), 65523), L"%s \x7684\x542F\x52A8\x5BC6\x7801:");
-  EXPECT_FALSE(LoadPluginString(dll_.Get(), 65524).empty());
-  EXPECT_EQ(LoadPluginString(dll_.Get(), 65519), L"") << "a string that is not in the table";
-
   DataModule other(L"topo_testres.dll");
-  EXPECT_EQ(LoadPluginString(other.Get(), 65520), L"test ok");
+  for (UINT id :
+       {bridge::kStrOk, bridge::kStrCancel, bridge::kStrPleaseEnter, bridge::kStrStartupPassword,
+        bridge::kStrPrompt, bridge::kStrTidy, bridge::kStrFind, bridge::kStrExportImage,
+        bridge::kStrNoMatch, bridge::kStrMatchOf, bridge::kStrSavePictureTitle,
+        bridge::kStrPngFilter, bridge::kStrPictureName, bridge::kStrPictureNotSaved}) {
+    const std::wstring own = LoadPluginString(dll_.Get(), id);
+    EXPECT_FALSE(own.empty()) << id;
+    EXPECT_NE(own, LoadPluginString(other.Get(), id)) << id;
+  }
+  EXPECT_NE(LoadPluginString(dll_.Get(), bridge::kStrStartupPassword).find(L"%s"),
+            std::wstring::npos);
+  EXPECT_EQ(LoadPluginString(other.Get(), bridge::kStrOk), L"test ok");
+  EXPECT_EQ(LoadPluginString(dll_.Get(), 65519), L"") << "a string that is not in the table";
 }
 
-TEST_F(ResourcesTest, TheThreeLayoutsParse) {
-  struct Expected {
-    const wchar_t* resource;
-    const wchar_t* caption;
-    int left, top, width, height;
-    bool outer;
-    size_t controls;
-  };
-  const Expected all[] = {
-      {bridge::kBizFormBaseLayout, L"BizFormBase", 235, 188, 459, 310, false, 0},
-      {bridge::kMainFormLayout, L"\x62D3\x6251\x56FE", 221, 154, 786, 480, true, 22},
-      {bridge::kFormStatusLayout, L"\x72B6\x6001", 240, 229, 689, 268, true, 5},
-  };
-  for (const Expected& e : all) {
-    ui::FormLayout layout = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), e.resource));
-    EXPECT_EQ(layout.caption, e.caption);
-    EXPECT_EQ(layout.left, e.left);
-    EXPECT_EQ(layout.top, e.top);
-    EXPECT_EQ(layout.width, e.width);
-    EXPECT_EQ(layout.height, e.height);
-    EXPECT_EQ(layout.outerSize, e.outer);
-    EXPECT_EQ(layout.fontFace, L"MS Sans Serif");
-    EXPECT_EQ(layout.fontHeight, -11);
-    EXPECT_EQ(layout.controls.size(), e.controls);
+BOOL CALLBACK AddName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
+  if (!IS_INTRESOURCE(name)) reinterpret_cast<std::vector<std::wstring>*>(names)->push_back(name);
+  return TRUE;
+}
+
+std::vector<std::wstring> LayoutNames(HMODULE module) {
+  std::vector<std::wstring> names;
+  EnumResourceNamesW(module, bridge::kLayoutResourceType, AddName,
+                     reinterpret_cast<LONG_PTR>(&names));
+  return names;
+}
+
+// Each layout of the plug-in and of the test resource file builds every
+// control, picture and menu it names; those the windows look up are there.
+TEST_F(ResourcesTest, EveryLayoutParsesAndBuilds) {
+  const std::vector<std::wstring> shipped = LayoutNames(dll_.Get());
+  for (const wchar_t* used :
+       {bridge::kBizFormBaseLayout, bridge::kMainFormLayout, bridge::kFormStatusLayout}) {
+    EXPECT_NE(std::find(shipped.begin(), shipped.end(), used), shipped.end())
+        << win32::Cp936FromWide(used);
   }
-  ui::FormLayout main = ui::ParseFormLayout(LoadLayoutText(dll_.Get(), bridge::kMainFormLayout));
-  const ui::ControlLayout* ud = main.Find(L"udWidth");
-  ASSERT_NE(ud, nullptr);
-  EXPECT_EQ(ud->Text(L"buddy"), L"edWidth");
-  EXPECT_EQ(ud->Int(L"increment", 0), 50);
-  EXPECT_EQ(ud->left, 384);
   EXPECT_THROW(LoadLayoutText(dll_.Get(), L"NO_SUCH_LAYOUT"), std::runtime_error);
+  for (const wchar_t* file : {L"topo.dll", L"topo_testres.dll"}) {
+    DataModule module(file);
+    ASSERT_NE(module.Get(), nullptr) << win32::Cp936FromWide(file);
+    for (const std::wstring& name : LayoutNames(module.Get())) {
+      SCOPED_TRACE(win32::Cp936FromWide(file) + " " + win32::Cp936FromWide(name));
+      const ui::FormLayout layout = bridge::LoadFormLayout(module.Get(), name.c_str());
+      ui::Form form(layout, dll_.Get());
+      ASSERT_TRUE(IsWindow(form.Handle()));
+      for (const ui::ControlLayout& c : layout.controls) {
+        const bool built = c.kind == L"image" ? form.Image(c.name) != nullptr
+                                              : IsWindow(form.Control(c.name)) != FALSE;
+        EXPECT_TRUE(built) << win32::Cp936FromWide(c.name);
+      }
+      for (const std::wstring& menu : layout.menus)
+        EXPECT_NE(form.Menu(menu), nullptr) << win32::Cp936FromWide(menu);
+    }
+  }
 }
 
 TEST_F(ResourcesTest, SoundsAreMono8BitPcmWaves) {

@@ -174,16 +174,18 @@ TEST_F(StatusQueryTest, EveryAnswerReplacesTheWholeGrid) {
   EXPECT_EQ((Grid{{"#", "a", "b"}, {"1", Cp936(L"前"), ""}}), view.grid);
 }
 
-TEST_F(StatusQueryTest, FailuresAfterTheNameShowNothing) {
+TEST_F(StatusQueryTest, FailuresAfterTheNameShowOnlyWhatThisQueryWrote) {
   Click(0, L"AR1", L"");
   Answer({L"a", L"b"}, {});
   unpacker.table.rows.emplace_back();
   unpacker.table.rows[0].push_back(V(L"1"));
   unpacker.table.rows[0].push_back(V(L"2"));
   Execute();
-  const Grid full = view.grid;
-  // Where the exchange breaks, and what the grid then keeps.
-  const Grid none = full;
+  const Grid full = {{"#", "a", "b"}, {"1", "1", "2"}};
+  ASSERT_EQ(full, view.grid);
+  // Where the exchange breaks, and what the grid then shows: never the
+  // answer before, which would pass for this query's.
+  const Grid none = {{"#", ""}, {"", ""}};
   struct Case {
     const char* failOn;
     LONG errorNo;
@@ -202,13 +204,14 @@ TEST_F(StatusQueryTest, FailuresAfterTheNameShowNothing) {
       {"GetErrorNo", 0, none},
       {"GetField", 5, none},
       {"GetValue", 5, none},
-      {"GetFieldCount", 0, {{"#", "a"}, {"1", "1"}}},
+      {"GetFieldCount", 0, none},
       {"GetName", 0, {{"#", "", ""}, {"", "", ""}}},
       {"GetValue", 0, {{"#", "a", "b"}, {"1", "", ""}}},
       {"Next", 0, {{"#", "a", "b"}, {"1", "1", "2"}}},
   };
   for (const auto& c : cases) {
-    Execute();  // a full grid again
+    Execute();  // the full grid again
+    ASSERT_EQ(full, view.grid);
     log.failOn = c.failOn;
     arCom.errorNo = c.errorNo;
     Execute();
@@ -224,7 +227,7 @@ TEST_F(StatusQueryTest, FailuresAfterTheNameShowNothing) {
   Execute();
   EXPECT_TRUE(log.calls.empty());
   EXPECT_TRUE(view.messages.empty());
-  EXPECT_EQ(full, view.grid);
+  EXPECT_EQ(none, view.grid);
 
   // TempData is read before that point: its failure is the caller's.
   host.frame.Withdraw(L"TempData");

@@ -1,15 +1,16 @@
-// The status dialog itself: its window and controls from the shipped layout,
-// the 42 function items byte for byte, showing, a query through the real grid
-// and message boxes, and the two warnings.
+// The status dialog itself, built from the shipped layout: the function items
+// and their numbers, the server's label, showing, a query through the real
+// grid and message boxes, and the two warnings.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
-#include <iterator>
+#include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "DataModule.h"
 #include "FakeExchange.h"
 #include "MessageBoxCloser.h"
 #include "bridge/ResourceLookup.h"
@@ -23,24 +24,12 @@ namespace {
 
 using Rows = std::vector<std::vector<std::wstring>>;  // [row][column]
 
-std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-struct DataModule {
-  HMODULE module = LoadLibraryExW(L"topo.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  DataModule() = default;
-  DataModule(const DataModule&) = delete;
-  DataModule& operator=(const DataModule&) = delete;
-  ~DataModule() {
-    if (module) FreeLibrary(module);
-  }
-};
-
 class FormStatusTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(nullptr, dll.module) << "topo.dll not found";
-    dialog = std::make_unique<query::TFormStatus>(
-        ui::ParseFormLayout(bridge::LoadLayoutText(dll.module, bridge::kFormStatusLayout)));
+    ASSERT_NE(nullptr, dll.Get()) << "topo.dll not found";
+    layout = bridge::LoadFormLayout(dll.Get(), bridge::kFormStatusLayout);
+    dialog = std::make_unique<query::TFormStatus>(layout);
     dialog->HostForm = host.form.get();
   }
   HWND C(const wchar_t* name) const { return dialog->Control(name); }
@@ -67,94 +56,39 @@ class FormStatusTest : public testing::Test {
 
   FakeExchangeHost host;
   DataModule dll;
+  ui::FormLayout layout;
   std::unique_ptr<query::TFormStatus> dialog;  // goes before the host it borrows
 };
 
-TEST_F(FormStatusTest, WindowControlsAndFunctionItemsAsLaidOut) {
-  RECT window;
-  GetWindowRect(dialog->Handle(), &window);
-  EXPECT_EQ((std::vector<LONG>{240, 229, 240 + 689, 229 + 268}), Edges(window));
-  EXPECT_EQ(L"状态", Text(dialog->Handle()));
-
-  struct Bound {
-    const wchar_t* name;
-    LONG left, top, right, bottom;  // bottom -1: a drop-down list, whose height the system sets
-  } bounds[] = {
-      {L"cmbNo", 80, 8, 145, -1},
-      {L"cmbFunction", 152, 8, 489, -1},
-      {L"btnExec", 496, 8, 571, 29},
-      {L"sgResult", 7, 43, 673, 233},
-  };
-  for (const auto& b : bounds) {
-    RECT r = Bounds(C(b.name));
-    EXPECT_EQ((std::vector<LONG>{b.left, b.top, b.right, b.bottom < 0 ? r.bottom : b.bottom}),
-              Edges(r))
-        << win32::Cp936FromWide(b.name);
-  }
-  EXPECT_EQ(L"执行", Text(C(L"btnExec")));
-  // The server's name sizes its label, whose right edge stays put.
-  for (const wchar_t* name : {L"lbSvr", L"华东AR", L"a-much-longer-server-name"}) {
-    dialog->SetServerCaption(win32::Cp936FromWide(name));
-    RECT r = Bounds(C(L"lbSvr"));
-    EXPECT_EQ(73, r.right) << win32::Cp936FromWide(name);
-    EXPECT_EQ(11, r.top);
-    EXPECT_EQ(name, Text(C(L"lbSvr")));
-  }
-
-  const wchar_t* expected[] = {
-      L"25632  RAWUDP:\t取支持的管理ID(就是本功能)",
-      L"25633  RAWUDP:\t取初始化状态",
-      L"25634  RAWUDP:\t取配置信息",
-      L"25635  RAWUDP:\t取运行期统计信息",
-      L"25664  可靠UDP:\t显示模块的管理接口",
-      L"25665  可靠UDP:\t取初始化状态",
-      L"25666  可靠UDP:\t取配置信息",
-      L"25667  可靠UDP:\t取运行期统计信息",
-      L"25668  可靠UDP:\t取每个连接具体信息",
-      L"25696  SESSION:\t显示模块的管理接口",
-      L"25697  SESSION:\t取初始化状态",
-      L"25698  SESSION:\t取配置信息",
-      L"25699  SESSION:\t取运行期统计信息",
-      L"25700  SESSION:\t取每个连接具体信息",
-      L"25701  SESSION:\t取黑白名单",
-      L"25728  CSplit:\t显示模块的管理接口",
-      L"25729  CSplit:\t取运行期统计信息",
-      L"25730  CSplit:\t取分片的接收发送情况",
-      L"25731  CSplit:\t查看重组队列的详细信息",
-      L"00512  log取日志状态",
-      L"00513  log取日志配置",
-      L"00769  QXDB 取驱动库列表信息",
-      L"00770  QXDB 取数据源列表信息",
-      L"01281  MDB取内存数据库状态",
-      L"01282  MDB取缓存表配置",
-      L"01284  MDB取缓存表配置",
-      L"01285  MDB取缓存表配置",
-      L"01286  MDB取缓存表配置",
-      L"02049  TempMDB取临时表列表",
-      L"02817  SessionMgr取服务状态",
-      L"03073  PagesQueryMgr取服务状态",
-      L"03329  TimerMgr取服务状态",
-      L"03585  TaskMgr取服务状态",
-      L"05633  AppMgr取功能号列表",
-      L"05634  AppMgr取功能组件库列表",
-      L"05635  AppMgr取脚本组件库列表",
-      L"05121  ICommService取通信模块状态",
-      L"12545  ProcServer取已加载的基础服务信息",
-      L"12546  ProcServer取调用中的子服务信息",
-      L"12547  ProcServer取服务处理模块状态与配置",
-      L"12548  ProcServer取服务处理线程状态",
-      L"12549  ProcServer取通信接收队列状态",
-  };
+// The list offers every item as it is written, and each item's first
+// characters are its function number: decoded and written again, they match.
+TEST_F(FormStatusTest, FunctionListHoldsEveryItemAndEachDecodesToItsNumber) {
+  const auto& items = query::StatusFunctionItems();
   HWND list = C(L"cmbFunction");
-  ASSERT_EQ(static_cast<LRESULT>(std::size(expected)), SendMessageW(list, CB_GETCOUNT, 0, 0));
-  for (size_t i = 0; i < std::size(expected); ++i) {
+  ASSERT_EQ(static_cast<LRESULT>(items.size()), SendMessageW(list, CB_GETCOUNT, 0, 0));
+  std::set<LONG> numbers;
+  for (size_t i = 0; i < items.size(); ++i) {
     wchar_t item[128] = L"";
     SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
     const std::string bytes = win32::Cp936FromWide(item);
-    EXPECT_EQ(win32::Cp936FromWide(expected[i]), bytes) << "item " << i + 1;
-    EXPECT_EQ(std::wcstol(std::wstring(expected[i], 5).c_str(), nullptr, 10),
-              query::FunctionNumberOf(bytes))
-        << "item " << i + 1;
+    EXPECT_EQ(items[i], bytes) << "item " << i + 1;
+    const LONG number = query::FunctionNumberOf(bytes);
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%05ld  ", static_cast<long>(number));
+    EXPECT_EQ(prefix, bytes.substr(0, 7)) << "item " << i + 1;
+    EXPECT_TRUE(numbers.insert(number).second) << "item " << i + 1 << " repeats " << number;
+  }
+}
+
+TEST_F(FormStatusTest, TheServerNameSizesItsLabelWhoseRightEdgeStaysPut) {
+  const ui::ControlLayout* label = layout.Find(L"lbSvr");
+  ASSERT_NE(nullptr, label);
+  for (const wchar_t* name : {L"lbSvr", L"华东AR", L"a-much-longer-server-name"}) {
+    dialog->SetServerCaption(win32::Cp936FromWide(name));
+    RECT r = Bounds(C(L"lbSvr"));
+    EXPECT_EQ(label->left + label->width, r.right) << win32::Cp936FromWide(name);
+    EXPECT_EQ(label->top, r.top);
+    EXPECT_EQ(name, Text(C(L"lbSvr")));
   }
 }
 
@@ -195,7 +129,8 @@ TEST_F(FormStatusTest, ShowingResetsAndEachClickReplacesTheGrid) {
   EXPECT_EQ(filled, Cells());
   EXPECT_EQ(0, boxes.closed);
 
-  // An error number is shown in a box and leaves the grid alone.
+  // An error number is shown in a box over an empty grid: the answer before
+  // is not this query's.
   host.Answer({L"error_info"}, {});
   host.unpacker.table.rows.emplace_back();
   host.unpacker.table.rows[0].push_back(win32::Variant::String(L"X"));
@@ -205,8 +140,9 @@ TEST_F(FormStatusTest, ShowingResetsAndEachClickReplacesTheGrid) {
   EXPECT_EQ(1, boxes.closed);
   EXPECT_EQ(L"返回错误5\rX", boxes.lastText);
   EXPECT_EQ(dialog->Handle(), boxes.lastOwner);
-  EXPECT_EQ(filled, Cells());
+  EXPECT_EQ((Rows{{L"#", L""}, {L"", L""}}), Cells());
 
+  Grid().SetCell(1, 1, L"stale");
   dialog->Show();
   EXPECT_EQ((Rows{{L"#", L""}, {L"", L""}}), Cells());
 }

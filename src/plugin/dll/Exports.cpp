@@ -4,11 +4,20 @@
 #include <windows.h>
 
 #include "plugin/EntryPoints.h"
+#include "ui/WindowClasses.h"
 #include "win32/ComPtr.h"
 
 using topo::plugin::Module;
 
 extern "C" {
+
+// On FreeLibrary (reserved is null) the window classes go with the module. At
+// process exit (reserved set) Windows discards them anyway, and the DLLs the
+// call would need may already be gone.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_DETACH && !reserved) topo::ui::UnregisterWindowClasses();
+  return TRUE;
+}
 
 __declspec(dllexport) void __stdcall BizGetDevInfo(char* Buffer, int* Info1, int* Info2) {
   topo::plugin::GetDevInfo(Buffer, Info1, Info2);

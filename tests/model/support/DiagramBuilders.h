@@ -1,24 +1,36 @@
-// Builds small diagrams for the drawing tests, native and under Wine alike:
-// nodes with given boxes and counts, and parent links bound by link
-// resolution, so a test can draw without running the merge.
+// The one way the tests build models without running the merge, native and
+// under Wine alike: nodes and servers with their running instances (and boxes
+// where a test draws), and parent links bound by link resolution.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "model/Nodes.h"
 
 namespace topo::test {
 
-inline TActiveFlags Flags(int32_t running) {
+// The running instances of a node: the first n, or the instance numbers
+// themselves ({1, 4}); none when empty.
+struct Running {
+  Running() = default;
+  Running(int32_t first) : count(first) {  // implicit: a bare count reads best
+    for (int32_t i = 0; i < first && i < 10; ++i) flags[static_cast<size_t>(i)] = 1;
+  }
+  Running(std::initializer_list<int> numbers) : count(static_cast<int32_t>(numbers.size())) {
+    for (int n : numbers) flags[static_cast<size_t>(n)] = 1;
+  }
+  int32_t count = 0;
   TActiveFlags flags{};
-  for (int32_t i = 0; i < running && i < 10; ++i) flags[static_cast<size_t>(i)] = 1;
-  return flags;
-}
+};
 
-inline int32_t AddAR(TARNodeList& list, const std::string& name, int32_t active, const TRect& box,
+inline TActiveFlags Flags(int32_t running) { return Running(running).flags; }
+
+inline int32_t AddAR(TARNodeList& list, const std::string& name, Running running, const TRect& box,
                      uint8_t notInBaseline = 0) {
-  const int32_t position = list.AddOrUpdateAR(name, active, Flags(active), notInBaseline);
+  const int32_t position = list.AddOrUpdateAR(name, running.count, running.flags, notInBaseline);
   list.Items(position).Rect = box;
   return position;
 }
@@ -31,10 +43,28 @@ inline void AddParent(TARNodeList& list, int32_t child, const std::string& paren
   list.ResolveLinks();
 }
 
-inline void AddAS(TARNodeList& list, int32_t ar, const std::string& name, int32_t active,
+inline void AddAS(TARNodeList& list, int32_t ar, const std::string& name, Running running,
                   const TRect& box, uint8_t notInBaseline = 0) {
-  const int32_t k = list.AddOrUpdateSubAS(ar, name, active, Flags(active), notInBaseline);
+  const int32_t k = list.AddOrUpdateSubAS(ar, name, running.count, running.flags, notInBaseline);
   list.Items(ar).SubASs.Items(k).Rect = box;
+}
+
+// Nodes in list order, each with its servers, in the boxes a new node gets.
+struct Server {
+  std::string name;
+  Running running;
+};
+struct Node {
+  std::string name;
+  Running running;
+  std::vector<Server> servers;
+};
+inline void Build(TARNodeList& list, const std::vector<Node>& nodes) {
+  for (const Node& n : nodes) {
+    const int32_t ar = list.AddOrUpdateAR(n.name, n.running.count, n.running.flags, 0);
+    for (const Server& s : n.servers)
+      list.AddOrUpdateSubAS(ar, s.name, s.running.count, s.running.flags, 0);
+  }
 }
 
 // A diagram with every kind of stroke: arNodes AR nodes at pseudo-random

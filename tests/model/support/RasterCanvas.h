@@ -20,7 +20,7 @@ class RasterCanvas : public Canvas {
   static constexpr int32_t kCharWidth = 6;
   static constexpr TColor kPaper = 0x00FFFFFF;
   static constexpr TColor kBrush = 0x00C0C0C0;
-  static constexpr TColor kInk = 0x00400000;
+  static constexpr TColor kInk = 0x00800000;
 
   RasterCanvas(int32_t width, int32_t height);
 

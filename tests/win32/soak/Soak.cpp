@@ -10,14 +10,12 @@
 #include <psapi.h>  // needs windows.h first
 // clang-format on
 
-#include <memory>
-#include <vector>
-
+#include "FakeExchange.h"
 #include "MessageBoxCloser.h"
+#include "WindowSession.h"
 #include "host/ARCom.h"
 #include "host/PacketClasses.h"
 #include "host/Services.h"
-#include "plugin/EntryPoints.h"
 #include "win32/GdiHandles.h"
 #include "window/MainForm.h"
 
@@ -71,33 +69,6 @@ long CountWindows() {
     }
   }
   return count;
-}
-
-// A plain top-level window to hold the topology window, as the host's would.
-struct HostWindow {
-  HWND handle = CreateWindowExW(0, L"STATIC", L"soak host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                900, 600, nullptr, nullptr, nullptr, nullptr);
-  HostWindow() = default;
-  HostWindow(const HostWindow&) = delete;
-  HostWindow& operator=(const HostWindow&) = delete;
-  ~HostWindow() {
-    if (handle) DestroyWindow(handle);
-  }
-};
-
-struct Apartment {
-  Apartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  Apartment(const Apartment&) = delete;
-  Apartment& operator=(const Apartment&) = delete;
-  ~Apartment() { CoUninitialize(); }
-};
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
 }
 
 // Drags the first AR node's box a few pixels, as the operator would.
@@ -186,8 +157,7 @@ std::string FlappingScenario(int ticks) {
 Figures Run(int ticks, int warmUp) {
   Figures figures;
   figures.ticks = ticks;
-  Apartment apartment;
-  plugin::Module().ResetForTest();
+  test::ComApartment apartment;
   test::MessageBoxCloser boxes;
   {
     arhost::PacketClassRegistration classes;
@@ -207,19 +177,16 @@ Figures Run(int ticks, int warmUp) {
     // A folder without a baseline: the network alone fills the model.
     auto config = arhost::MemConfig::Create(std::wstring(temp) + L"topo-soak-none\\");
     services->Register(L"MemConfig", ComPtr<IUnknown>::Borrow(config.Get()));
-    HostWindow host;
-    auto* form =
-        bridge::TBizFormBase::GiveToWindow(std::make_unique<window::TMainForm>(plugin::Module()));
-    form->AttachToHost(3101, host.handle, nullptr, frame.Get());
-    form->Show();
-    Pump();
+    test::WindowSession session(L"soak host");
+    window::TMainForm& form = session.Open(frame.Get());
+    test::PumpMessages();
     for (int tick = 1; tick <= ticks; ++tick) {
       now = tick;
-      form->TimerTimer();
+      form.TimerTimer();
       if (!network->Net().Reachable()) ++figures.unreachableTicks;
-      UpdateWindow(form->Handle());
-      if (tick % 10 == 0 && Drag(*form, tick)) ++figures.drags;
-      Pump();
+      UpdateWindow(form.Handle());
+      if (tick % 10 == 0 && Drag(form, tick)) ++figures.drags;
+      test::PumpMessages();
       if (tick == warmUp) {
         figures.gdiAtWarmUp = CountGdiObjects();
         figures.userAtWarmUp = CountUserObjects();
@@ -234,12 +201,9 @@ Figures Run(int ticks, int warmUp) {
     }
     figures.gdiAtEnd = CountGdiObjects();
     figures.userAtEnd = CountUserObjects();
-    figures.nodes = form->Model().Count();
-    DestroyWindow(form->Handle());
-    Pump();
+    figures.nodes = form.Model().Count();
   }
   figures.boxes = boxes.closed;
-  plugin::Module().ResetForTest();
   return figures;
 }
 

@@ -180,6 +180,12 @@ HRESULT FakeUnpacker::GetEof(VARIANT_BOOL* Eof) {
   return log_.Record("GetEof");
 }
 
+long FakeUnpacker::FieldRefs() const {
+  long refs = 0;
+  for (const auto& field : handedOut_) refs += field->Refs();
+  return refs;
+}
+
 class FakeClassRegistration::Factory : public IClassFactory {
  public:
   explicit Factory(IUnknown* object) : object_(object) {}

@@ -66,6 +66,8 @@ class FakeUnpacker : public FakeDispatch<host::IUnpackerDisp> {
   FakeTable table;
   // The return codes the next GetReturnCode calls give, in turn (then 0).
   std::vector<LONG> returnCodes;
+  // References to the fields handed out that their takers still hold.
+  long FieldRefs() const;
 
  private:
   class Field;
