@@ -16,7 +16,9 @@ struct Click {
 };
 
 // Keys for whatever has the focus then (an open menu, a dialog): named keys
-// (down, up, left, right, enter, esc, tab, back, f8) or text typed as characters.
+// (down, up, left, right, enter, esc, tab, back, f8, f10, apps), a named key
+// or a letter or digit after ctrl+, shift+ or alt+ (ctrl+0, ctrl+shift+right,
+// shift+f10), or text typed as characters.
 struct KeyPresses {
   std::vector<std::wstring> keys;
   double at = 0;  // seconds after the plug-in window is shown

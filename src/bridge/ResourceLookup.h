@@ -56,6 +56,18 @@ inline constexpr UINT kStrLinks = 65431;
 inline constexpr UINT kStrLinkUp = 65432;
 inline constexpr UINT kStrLinkDown = 65433;
 inline constexpr UINT kStrLastChange = 65434;
+inline constexpr UINT kStrHistory = 65435;  // the toolbar's button
+inline constexpr UINT kStrMute = 65436;
+// The diagram's find, tidy layout and picture.
+inline constexpr UINT kStrTidy = 65450;
+inline constexpr UINT kStrFind = 65451;
+inline constexpr UINT kStrExportImage = 65452;
+inline constexpr UINT kStrNoMatch = 65453;
+inline constexpr UINT kStrMatchOf = 65454;  // %d/%d
+inline constexpr UINT kStrSavePictureTitle = 65455;
+inline constexpr UINT kStrPngFilter = 65456;        // entries separated by '|'
+inline constexpr UINT kStrPictureName = 65457;      // year, month, day, hour, minute, second
+inline constexpr UINT kStrPictureNotSaved = 65458;  // %s: the reason
 
 // The raw bytes of a window layout. A source that lacks it is an error (no
 // second lookup in the plug-in file): throws std::runtime_error naming it.

@@ -11,8 +11,10 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <optional>
 
 #include "bridge/ResourceLookup.h"
+#include "model/Boxes.h"
 #include "model/NodeDetails.h"
 #include "win32/BStr.h"
 #include "win32/CheckedCall.h"
@@ -84,6 +86,19 @@ void TMainForm::ReadMute() {
       number.Get().lVal != 0;
   if (HWND mute = Control(L"cbMute"))
     SendMessageW(mute, BM_SETCHECK, alarms_.Muted ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TMainForm::BindAwareness() {
+  // A resource file's older layout may lack them: what it lacks is not offered
+  // (F8 and Ctrl+H still work).
+  if (HWND mute = Control(L"cbMute")) {
+    SetWindowTextW(mute, Text(bridge::kStrMute).c_str());
+    SetClickHandler(mute, [this](HWND) { cbMuteClick(); });
+  }
+  if (HWND history = Control(L"btnHistory")) {
+    SetWindowTextW(history, Text(bridge::kStrHistory).c_str());
+    SetClickHandler(history, [this](HWND) { btnHistoryClick(); });
+  }
 }
 
 void TMainForm::cbMuteClick() {
@@ -196,19 +211,20 @@ void TMainForm::RefreshTooltip() {
 
 void TMainForm::HoverAt(int x, int y) {
   if (!tooltip_ || Model_->ZOrder.Count() == 0) return;
-  const int hPos = ScrollPosition(SB_HORZ), vPos = ScrollPosition(SB_VERT);
   POINT at{};
   ZOrderEntry box{};
   if (Model_->Dragging) {
     box = Model_->ZOrder.Items(0);
-    const TARNode& node = Model_->Items(box.ARIndex);
-    const TRect& r = box.ASIndex < 0 ? node.Rect : node.SubASs.Items(box.ASIndex).Rect;
-    at = {r.Right - hPos + kBoxGap, r.Top - vPos};
+    const TRect* shown = BoxOf(*Model_, box);
+    if (!shown) return;
+    const TRect r = DiagramToClient(*shown);
+    at = {r.Right + kBoxGap, r.Top};
     RECT client;
     GetClientRect(Handle(), &client);
-    if (at.x + 200 > client.right) at.x = r.Left - hPos - kBoxGap - 200;
+    if (at.x + 200 > client.right) at.x = r.Left - kBoxGap - 200;
   } else {
-    const int32_t k = Model_->NodeAt(x + hPos, y + vPos);
+    const std::optional<TPoint> point = View().ToDiagram({x, y});
+    const int32_t k = point ? Model_->NodeAt(point->x, point->y) : -1;
     if (k < 0) {
       HideTooltip();
       return;
@@ -244,14 +260,6 @@ void TMainForm::HideTooltip() {
   tool.hwnd = Handle();
   tool.uId = 1;
   SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
-}
-
-void TMainForm::KeyDown(WORD key, unsigned shift) {
-  TBizFormBase::KeyDown(key, shift);
-  if (key == kAcknowledgeKey && shift == ui::ssNone)
-    AcknowledgeAlarms();
-  else if (key == kHistoryKey && shift == ui::ssCtrl)
-    btnHistoryClick();
 }
 
 }  // namespace topo::window

@@ -1,6 +1,7 @@
 // The topology window's commands: the node menu and its instance entries,
 // start, stop and restart through the administrative server, the status
-// dialog, removal, saving the baseline and re-arranging the diagram.
+// dialog, removal, saving the baseline, re-arranging the diagram in a grid or
+// in the tidy layout, and taking the last re-arrangement back.
 //
 // Every command acts on the box the operator clicked: names are not unique
 // across AR nodes (two AR nodes may each hold a server "quote"), so the status
@@ -15,6 +16,7 @@
 #include "bridge/ResourceLookup.h"
 #include "model/ServerCommands.h"
 #include "model/StatusAnswer.h"
+#include "model/TidyLayout.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
 #include "win32/MsxmlDocument.h"
@@ -289,10 +291,30 @@ void TMainForm::btnSaveDatumClick() {
 }
 
 void TMainForm::btnReLocateClick() {
+  undo_ = TPositionSnapshot::Take(*Model_);
   const std::wstring height = ui::WindowText(Control(L"edHeight"));
   if (const std::optional<int32_t> needed =
           Model_->ReLocate(CanvasRect(), win32::Cp936FromWide(height)))
     SetUpDown(L"udHeight", *needed);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TMainForm::btnTidyClick() {
+  undo_ = TPositionSnapshot::Take(*Model_);
+  const int32_t needed = TidyLayout(*Model_, CanvasRect());
+  // As for the grid: the height setting grows to the layout, up to its limit.
+  if (needed > UpDownPosition(L"udHeight")) SetUpDown(L"udHeight", needed);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// The baseline file is not touched: it changes only through "save as baseline".
+void TMainForm::UndoArrangement() {
+  if (!undo_) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  undo_->Restore(*Model_);
+  undo_.reset();
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 

@@ -2,15 +2,18 @@
 // the diagram current on a timer, draws it through a back buffer (so dragging
 // and scrolling never flicker), keeps the toolbar row pinned at the top while
 // the diagram scrolls beneath it, raises the error and warning alarms, and
-// keeps its three view settings in the host's per-user data. Its commands on
-// a node and on the whole diagram are in window/Commands.cpp; what helps the
-// operator follow an outage (acknowledged alarms, mute, the event history,
-// the details over a box) is in window/Awareness.cpp.
+// keeps its view settings in the host's per-user data. Its commands on a node
+// and on the whole diagram are in window/Commands.cpp; finding, zooming and
+// working the diagram from the keyboard in window/DiagramNavigation.cpp; the
+// diagram as a picture in window/DiagramPicture.cpp; what helps the operator
+// follow an outage (acknowledged alarms, mute, the event history, the details
+// over a box) in window/Awareness.cpp.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <type_traits>
@@ -19,11 +22,15 @@
 
 #include "bridge/BizForm.h"
 #include "model/AlarmAcknowledgement.h"
+#include "model/FindBoxes.h"
 #include "model/History.h"
+#include "model/KeyboardMoves.h"
 #include "model/Nodes.h"
+#include "model/PositionSnapshot.h"
+#include "model/Zoom.h"
 #include "query/QueryDialog.h"
-#include "win32/Cp936.h"
 #include "ui/AccessibleObject.h"
+#include "win32/Cp936.h"
 #include "win32/Secret.h"
 #include "win32/Win32AppendStore.h"
 #include "window/EventRecorder.h"
@@ -36,6 +43,7 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
  public:
   static constexpr int kToolbarCount = 14;
   static constexpr UINT_PTR kTimerId = 1;
+  static constexpr int kBandMargin = 3;  // kept free under the toolbar and the find box
 
   // FormCreate: the window, its toolbar remembered, an empty model, timer off.
   // The module's services outlive the window.
@@ -69,6 +77,34 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   void muiRemoveClick();
   void btnSaveDatumClick();
   void btnReLocateClick();
+  // The tidy layout; Ctrl+Z takes back the last tidy layout or re-arrangement.
+  void btnTidyClick();
+  void UndoArrangement();
+
+  // The diagram as the window shows it, zoomed and scrolled: whatever needs
+  // a box's place on screen maps it through this view.
+  TZoomView View() const;
+  // Zooms to percent (clamped to the zoom's range) keeping the diagram point
+  // under the client point where it is; fits the whole diagram in.
+  void ZoomAbout(int percent, POINT client);
+  void ZoomToFit();
+  // The find box: opened by btnFind and Ctrl+F; a step selects the match
+  // (so that the node menu acts on it) and scrolls it into view.
+  void OpenFind();
+  void CloseFind();
+  void FindStep(TFindStep step);
+  // Keyboard operation of the diagram.
+  void SelectNearest(TDirection direction);
+  void MoveSelection(int dx, int dy);
+  void OpenNodeMenuAtSelection();
+  bool KeyboardInUse() const { return keyboardInUse_; }
+  // Asks for a file name and saves the whole canvas there as a PNG picture.
+  void btnExportImageClick();
+  // The whole canvas at 100%, whatever the zoom and scroll, as a PNG file;
+  // throws on failure.
+  void SaveDiagramPicture(const std::wstring& path);
+  // The offered file name, from the string table's pattern and the time.
+  std::wstring DefaultPictureName(const SYSTEMTIME& time) const;
 
   // The management requests, each sent to the administrative server named in
   // the host's login data; a refusal is shown with its "error_info" text.
@@ -85,10 +121,14 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   UINT TimerInterval() const { return timerInterval_; }
   bool TimerEnabled() const { return timerEnabled_; }
   int UpDownPosition(const wchar_t* name) const;
-  // The canvas: (0, 0, horizontal scroll range, vertical scroll range).
-  TRect CanvasRect() const;
-  // Where a rectangle of the diagram shows in the client area: minus the
-  // scroll position (and through the zoom, where there is one).
+  // Sets the width and height settings as the operator would (clamped to
+  // their ranges): the canvas and scroll ranges follow.
+  void SetCanvasSettings(int width, int height);
+  // The canvas in diagram coordinates: (0, 0, width setting, height setting)
+  // once the settings are read; the scroll ranges are it at the zoom.
+  TRect CanvasRect() const { return canvas_; }
+  // Where a rectangle of the diagram shows in the client area, through the
+  // scroll position and the zoom.
   TRect DiagramToClient(const TRect& box) const;
   // This window's own status dialog, made at its first use (a resource file
   // without the dialog's layout then fails only the query, not the window).
@@ -104,6 +144,8 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   void cbMuteClick();
   // Shows this window's history window, made at its first use.
   void btnHistoryClick();
+  // The mute switch's and the history button's captions and handlers.
+  void BindAwareness();
   const TAlarmAcknowledgement& Alarms() const { return alarms_; }
   // Null before the window attached; the history is then not kept.
   const EventRecorder* Recorder() const { return recorder_.get(); }
@@ -127,6 +169,25 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
 
   void FormDestroy();
   void BindCommands();
+  void BindDiagramCommands();
+  // The diagram onto a device context at a view; true when an inactive link
+  // was drawn.
+  bool PaintDiagram(HDC dc, const TZoomView& view);
+  void DrawSelectionFocus(HDC dc);
+  HFONT LabelFont(int percent);
+  // The canvas from the settings, and the scroll ranges it makes at the zoom.
+  void UpdateScrollRanges();
+  void PinControls();
+  // The client area the diagram shows in, below the toolbar (and find box);
+  // the height of the toolbar's band, which the view keeps at every zoom.
+  RECT DiagramArea() const;
+  int ToolbarBand() const;
+  void ScrollIntoView(const TRect& box);
+  bool DiagramKey(WORD key, unsigned shift);
+  bool FindBoxKey(WORD key, unsigned shift);
+  void ReadZoomSetting();
+  // A string of the table, the plug-in's own where the resource file lacks it.
+  std::wstring Text(UINT id) const;
   // Sends one start, stop or restart request; password only for start and restart.
   // The answer's return code, and its "error_info" when that is not 0.
   struct TRequestAnswer {
@@ -169,7 +230,6 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   std::string DatumPath_;
   HWND ToolbarControls_[kToolbarCount] = {};
   RECT ToolbarBounds_[kToolbarCount] = {};
-  std::vector<std::pair<HWND, RECT>> pinnedExtras_;  // the controls right of the row
   const void* ErrorSound_ = nullptr;
   const void* WarnSound_ = nullptr;
   bool InactiveLinkDrawn_ = false;
@@ -197,6 +257,15 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   ZOrderEntry hovered_{-1, -1};  // the box the tooltip is about
   bool trackingLeave_ = false;
   ui::AccessibleLink accessible_;  // the boxes for screen readers (WM_GETOBJECT)
+  TRect canvas_{};
+  int zoomPercent_ = 100;
+  win32::Font labelFont_;
+  int labelFontPercent_ = 0;
+  bool keyboardInUse_ = false;  // the selected box shows a focus rectangle
+  std::optional<TPositionSnapshot> undo_;
+  // Controls kept at their place while the diagram scrolls, besides the
+  // toolbar's fourteen: the later buttons, the mute switch and the find box.
+  std::vector<std::pair<HWND, RECT>> pinned_;
 };
 
 }  // namespace topo::window

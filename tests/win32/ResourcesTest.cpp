@@ -51,8 +51,11 @@ class ResourcesTest : public testing::Test {
 TEST_F(ResourcesTest, StringTableHoldsEveryTextAndAResourceFileReplacesThem) {
   ASSERT_NE(dll_.Get(), nullptr);
   DataModule other(L"topo_testres.dll");
-  for (UINT id : {bridge::kStrOk, bridge::kStrCancel, bridge::kStrPleaseEnter,
-                  bridge::kStrStartupPassword, bridge::kStrPrompt}) {
+  for (UINT id :
+       {bridge::kStrOk, bridge::kStrCancel, bridge::kStrPleaseEnter, bridge::kStrStartupPassword,
+        bridge::kStrPrompt, bridge::kStrTidy, bridge::kStrFind, bridge::kStrExportImage,
+        bridge::kStrNoMatch, bridge::kStrMatchOf, bridge::kStrSavePictureTitle,
+        bridge::kStrPngFilter, bridge::kStrPictureName, bridge::kStrPictureNotSaved}) {
     const std::wstring own = LoadPluginString(dll_.Get(), id);
     EXPECT_FALSE(own.empty()) << id;
     EXPECT_NE(own, LoadPluginString(other.Get(), id)) << id;
