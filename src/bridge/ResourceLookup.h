@@ -20,6 +20,7 @@ inline constexpr const wchar_t* kBizFormBaseLayout = L"BIZFORMBASE";
 inline constexpr const wchar_t* kMainFormLayout = L"TMAINFORM";
 inline constexpr const wchar_t* kFormStatusLayout = L"TFORMSTATUS";
 inline constexpr const wchar_t* kHistoryFormLayout = L"THISTORYFORM";
+inline constexpr const wchar_t* kProgressFormLayout = L"TPROGRESSFORM";
 
 // Ids of the string table.
 inline constexpr UINT kStrOk = 65520;
@@ -58,6 +59,12 @@ inline constexpr UINT kStrLinkDown = 65433;
 inline constexpr UINT kStrLastChange = 65434;
 inline constexpr UINT kStrHistory = 65435;  // the toolbar's button
 inline constexpr UINT kStrMute = 65436;
+// The progress window of a command on all instances: its caption, and per
+// command the line "%s" (the node) "%d/%d" (this instance's place, how many).
+inline constexpr UINT kStrProgress = 65437;
+inline constexpr UINT kStrProgressStart = 65438;
+inline constexpr UINT kStrProgressStop = 65439;
+inline constexpr UINT kStrProgressRestart = 65440;
 // The diagram's find, tidy layout and picture.
 inline constexpr UINT kStrTidy = 65450;
 inline constexpr UINT kStrFind = 65451;

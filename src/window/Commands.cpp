@@ -7,6 +7,12 @@
 // across AR nodes (two AR nodes may each hold a server "quote"), so the status
 // query and removal take the selected entry's own AR node rather than the
 // first one holding that name.
+//
+// A command on all instances pumps messages between two instances, so that
+// the host paints and answers; the node menu, the refresh button and the
+// timer could then start a request of their own on the one ARCom, packer and
+// unpacker every request shares, so while it runs they wait (the menu does
+// not open, refreshes are skipped and made up for once at the end).
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +31,7 @@
 #include "win32/Win32FileStore.h"
 #include "window/MainForm.h"
 #include "window/PasswordQuery.h"
+#include "window/TextPattern.h"
 
 namespace topo::window {
 
@@ -43,6 +50,10 @@ constexpr wchar_t kRefusedRemoval[] =
 
 // Entries before the instance entries of a sub-menu: "全部" and a separator.
 constexpr int kFixedEntries = 2;
+
+// How long one pump between two instances may take at most: a window that
+// keeps asking to be painted must not hold the command.
+constexpr DWORD kPumpLimitMs = 100;
 
 }  // namespace
 
@@ -72,6 +83,7 @@ void TMainForm::BuildServerMenus() {
 }
 
 void TMainForm::Popup(TPoint screen) {
+  if (RefusedWhileGroupRuns()) return;
   ui::PopupMenu* menu = Menu(L"PopupMenu");
   if (menu) menu->Popup(Handle(), {screen.x, screen.y});
 }
@@ -135,15 +147,17 @@ TMainForm::TRequestAnswer TMainForm::ControlRequest(LONG function, LONG kind,
   return result;
 }
 
+std::string TMainForm::CommandARNode(LONG kind, const std::string& name) const {
+  if (!kind) return {};
+  return Model_->SelectedIsAS() && Model_->SelectedName() == name ? Model_->SelectedParentARName()
+                                                                  : Model_->FindParentARName(name);
+}
+
 void TMainForm::RecordedRequest(LONG function, LONG kind, const std::string& name, LONG number,
-                                const win32::SecretText* password) {
+                                const win32::SecretText* password, const std::string& arNode) {
   const TEventKind event = function == kStartFunction  ? TEventKind::StartSent
                            : function == kStopFunction ? TEventKind::StopSent
                                                        : TEventKind::RestartSent;
-  const std::string arNode = !kind ? std::string()
-                             : Model_->SelectedIsAS() && Model_->SelectedName() == name
-                                 ? Model_->SelectedParentARName()
-                                 : Model_->FindParentARName(name);
   loginName_.clear();
   TRequestAnswer answer;
   try {
@@ -163,16 +177,85 @@ void TMainForm::RecordedRequest(LONG function, LONG kind, const std::string& nam
 
 void TMainForm::StartServer(LONG kind, const std::string& name, LONG number,
                             const win32::SecretText& password) {
-  RecordedRequest(kStartFunction, kind, name, number, &password);
+  RecordedRequest(kStartFunction, kind, name, number, &password, CommandARNode(kind, name));
 }
 
 void TMainForm::StopServer(LONG kind, const std::string& name, LONG number) {
-  RecordedRequest(kStopFunction, kind, name, number, nullptr);
+  RecordedRequest(kStopFunction, kind, name, number, nullptr, CommandARNode(kind, name));
 }
 
 void TMainForm::RestartServer(LONG kind, const std::string& name, LONG number,
                               const win32::SecretText& password) {
-  RecordedRequest(kRestartFunction, kind, name, number, &password);
+  RecordedRequest(kRestartFunction, kind, name, number, &password, CommandARNode(kind, name));
+}
+
+bool TMainForm::RefusedWhileGroupRuns() const {
+  if (groupRunning_) MessageBeep(MB_OK);
+  return groupRunning_;
+}
+
+void TMainForm::GroupCommand(LONG function, LONG kind, const std::string& name,
+                             const std::vector<int>& instances, const win32::SecretText* password) {
+  if (instances.empty()) return;
+  const std::weak_ptr<void> alive = Liveness();
+  // Taken now: the operator may select another box while the command runs.
+  const std::string arNode = CommandARNode(kind, name);
+  const std::wstring pattern = Text(function == kStartFunction  ? bridge::kStrProgressStart
+                                    : function == kStopFunction ? bridge::kStrProgressStop
+                                                                : bridge::kStrProgressRestart);
+  // A resource file made before the progress window lacks its layout; the
+  // command then shows the plug-in's own rather than fail.
+  HMODULE source = Services().ResourceSource();
+  if (!FindResourceW(source, bridge::kProgressFormLayout, bridge::kLayoutResourceType))
+    source = Services().Self();
+  progressForm_ =
+      std::make_unique<TProgressForm>(bridge::LoadFormLayout(source, bridge::kProgressFormLayout),
+                                      source, Text(bridge::kStrProgress), Text(bridge::kStrCancel));
+  // Above the host's window, as the history window is.
+  SetWindowLongPtrW(progressForm_->Handle(), GWLP_HWNDPARENT,
+                    reinterpret_cast<LONG_PTR>(GetAncestor(Handle(), GA_ROOT)));
+  // However the command ends (a failed request throws), but nothing of a
+  // window that has gone.
+  struct EndGroup {
+    TMainForm& form;
+    const std::weak_ptr<void>& alive;
+    void operator()() const {
+      if (alive.expired()) return;
+      form.groupRunning_ = false;
+      form.progressForm_.reset();
+    }
+    ~EndGroup() { (*this)(); }
+  } endGroup{*this, alive};
+  groupRunning_ = true;
+  refreshSkipped_ = false;
+  progressForm_->ShowOver(Handle());
+  const int total = static_cast<int>(instances.size());
+  for (int i = 0; i < total; ++i) {
+    progressForm_->SetStep(FillPattern(pattern, {i + 1, total}, win32::WideFromCp936(name)));
+    if (!PumpBetweenInstances(alive)) break;
+    RecordedRequest(function, kind, name, instances[static_cast<size_t>(i)], password, arNode);
+    if (alive.expired()) return;
+  }
+  if (alive.expired()) return;
+  const bool catchUp = refreshSkipped_;
+  endGroup();
+  if (catchUp) TimerTimer();
+}
+
+bool TMainForm::PumpBetweenInstances(const std::weak_ptr<void>& alive) {
+  const DWORD start = GetTickCount();
+  MSG msg;
+  while (!alive.expired() && GetTickCount() - start < kPumpLimitMs &&
+         PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // The host is ending: its own loop must see the quit too.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return !alive.expired() && progressForm_ && !progressForm_->Cancelled();
 }
 
 bool TMainForm::AskStartupPassword(win32::SecretText& password) {
@@ -189,6 +272,7 @@ bool TMainForm::AskStartupPassword(win32::SecretText& password) {
 // the window is then gone when the loop returns, and the command goes on
 // only while its window lives.
 void TMainForm::muiStartClick(int tag) {
+  if (RefusedWhileGroupRuns()) return;
   const std::weak_ptr<void> alive = Liveness();
   win32::SecretText password;
   if (!AskStartupPassword(password) || alive.expired()) return;
@@ -199,27 +283,22 @@ void TMainForm::muiStartClick(int tag) {
     return;
   }
   // "全部" under "启动" starts what the menu offers: the instances not running.
-  for (int n : StoppedInstances(*Model_)) {
-    StartServer(kind, name, n, password);
-    if (alive.expired()) return;
-  }
+  GroupCommand(kStartFunction, kind, name, StoppedInstances(*Model_), &password);
 }
 
 void TMainForm::muiStopClick(int tag) {
-  const std::weak_ptr<void> alive = Liveness();
+  if (RefusedWhileGroupRuns()) return;
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   if (tag >= 0) {
     StopServer(kind, name, tag);
     return;
   }
-  for (int k : RunningInstances(*Model_)) {
-    StopServer(kind, name, k);
-    if (alive.expired()) return;
-  }
+  GroupCommand(kStopFunction, kind, name, RunningInstances(*Model_), nullptr);
 }
 
 void TMainForm::muiRestartClick(int tag) {
+  if (RefusedWhileGroupRuns()) return;
   const std::weak_ptr<void> alive = Liveness();
   win32::SecretText password;
   if (!AskStartupPassword(password) || alive.expired()) return;
@@ -229,13 +308,11 @@ void TMainForm::muiRestartClick(int tag) {
     RestartServer(kind, name, tag, password);
     return;
   }
-  for (int k : RunningInstances(*Model_)) {
-    RestartServer(kind, name, k, password);
-    if (alive.expired()) return;
-  }
+  GroupCommand(kRestartFunction, kind, name, RunningInstances(*Model_), &password);
 }
 
 void TMainForm::muiStatusClick() {
+  if (RefusedWhileGroupRuns()) return;
   const LONG kind = Model_->SelectedIsAS();
   const std::string name = Model_->SelectedName();
   const std::string parent = Model_->SelectedParentARName();
@@ -260,6 +337,7 @@ void TMainForm::ShowStatusDialog(const std::string& name, const std::vector<int>
 }
 
 void TMainForm::muiRemoveClick() {
+  if (RefusedWhileGroupRuns()) return;
   TARNodeList::RemoveResult result = TARNodeList::RemoveResult::NotFound;
   const TBoxName box = SelectedBox();
   try {

@@ -307,6 +307,10 @@ void TMainForm::DrawSelectionFocus(HDC dc) {
 void TMainForm::cbDisplayLineClick() { btnRefreshClick(); }
 
 void TMainForm::btnRefreshClick() {
+  if (groupRunning_) {
+    refreshSkipped_ = true;
+    return;
+  }
   RefreshStatus();
   InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -328,6 +332,12 @@ void TMainForm::RefreshStatus() {
 }
 
 void TMainForm::TimerTimer() {
+  // The exchange carries one request at a time: a command on all instances
+  // keeps it until it ends, and then refreshes once in the skipped ticks' place.
+  if (groupRunning_) {
+    refreshSkipped_ = true;
+    return;
+  }
   RefreshStatus();
   InvalidateRect(Handle(), nullptr, FALSE);
   RefreshTooltip();
@@ -423,6 +433,7 @@ void TMainForm::FormDestroy() {
   KillTimer(Handle(), kTimerId);
   // The history window belongs to this window and closes with it.
   historyForm_.reset();
+  progressForm_.reset();
   tooltip_.reset();
   // A window whose attaching failed before the settings were read would write
   // its defaults over the operator's settings: it writes nothing.

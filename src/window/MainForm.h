@@ -35,6 +35,7 @@
 #include "win32/Win32AppendStore.h"
 #include "window/EventRecorder.h"
 #include "window/HistoryForm.h"
+#include "window/ProgressForm.h"
 #include "window/StatusRefresh.h"
 
 namespace topo::window {
@@ -68,7 +69,9 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   void FormMouseUp(TMouseButton button, int x, int y);
 
   // The node commands (the popup menu) and the two toolbar commands that act
-  // on the whole diagram. A tag of 0 or more is one instance, -1 all of them.
+  // on the whole diagram. A tag of 0 or more is one instance, -1 all of them:
+  // those show the progress window, pump messages between two instances and
+  // own the exchange meanwhile (no refresh runs, no second command starts).
   void BuildServerMenus() override;
   void muiStartClick(int tag);
   void muiStopClick(int tag);
@@ -80,6 +83,9 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   // The tidy layout; Ctrl+Z takes back the last tidy layout or re-arrangement.
   void btnTidyClick();
   void UndoArrangement();
+  bool GroupCommandRunning() const { return groupRunning_; }
+  // The progress window of the command on all instances that runs, or null.
+  const TProgressForm* ProgressWindow() const { return progressForm_.get(); }
 
   // The diagram as the window shows it, zoomed and scrolled: whatever needs
   // a box's place on screen maps it through this view.
@@ -197,9 +203,21 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   TRequestAnswer ControlRequest(LONG function, LONG kind, const std::string& name, LONG number,
                                 const win32::SecretText* password);
   // ControlRequest recorded in the history with its answer (or its failure),
-  // then a refusal shown.
+  // under the node's AR node, then a refusal shown.
   void RecordedRequest(LONG function, LONG kind, const std::string& name, LONG number,
-                       const win32::SecretText* password);
+                       const win32::SecretText* password, const std::string& arNode);
+  // The AR node a command's server stands under (the selected box's own when
+  // it is that server); empty for an AR node.
+  std::string CommandARNode(LONG kind, const std::string& name) const;
+  // One request per instance, in order, with the progress window showing;
+  // ends before the next instance once cancelled or the window is gone, and
+  // refreshes at the end when a refresh was skipped meanwhile.
+  void GroupCommand(LONG function, LONG kind, const std::string& name,
+                    const std::vector<int>& instances, const win32::SecretText* password);
+  // Lets the host paint and answer; false when the command is to end.
+  bool PumpBetweenInstances(const std::weak_ptr<void>& alive);
+  // True, with a beep, while a command on all instances runs.
+  bool RefusedWhileGroupRuns() const;
   // Asks for the selected node's startup password; false when cancelled.
   bool AskStartupPassword(win32::SecretText& password);
   // The owner of the plug-in's modal dialogs and boxes: the host's whole window.
@@ -249,6 +267,9 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   std::unique_ptr<EventRecorder> recorder_;
   std::string loginName_;  // "LoginName" of the host's login data, read with the admin address
   std::unique_ptr<THistoryForm> historyForm_;
+  std::unique_ptr<TProgressForm> progressForm_;
+  bool groupRunning_ = false;
+  bool refreshSkipped_ = false;  // a tick or a refresh click came while a group command ran
   struct WindowDestroyer {
     void operator()(HWND window) const { DestroyWindow(window); }
   };
