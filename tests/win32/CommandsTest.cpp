@@ -1,11 +1,14 @@
 // The topology window's commands against fake host objects: the instance
 // menus, the requests call by call (the password typed into the real dialog by
 // a timer inside its modal loop), refusals and failures in all-instance loops,
+// what the progress of a command on all instances lets happen meanwhile,
 // the password dialog's geometry and keys, the status command, removal and the
 // saved baseline. (Against the simulated host's network: tests/e2e.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <set>
@@ -284,6 +287,86 @@ TEST_F(CommandsTest, RefusalShowsItsTextAndTheLoopGoesOnWhileAFailureEndsIt) {
   EXPECT_THROW(f.muiStopClick(-1), win32::EHostCallError);
   EXPECT_EQ(1, count("SendPacket")) << "the loop went on after a failed request";
   EXPECT_TRUE(errors.empty());
+}
+
+// While one request of a command on all instances is out, the operator or
+// the host does something that waits in the queue until the pump between two
+// instances: the progress window's Cancel, a tick and the refresh button, a
+// second command, the host closing the window. Whatever it is, the requests
+// go out whole and in order with no refresh between them, and a skipped
+// refresh is made up for once at the end.
+TEST_F(CommandsTest, GroupCommandStopsBeforeTheNextInstanceAndRefreshesOnlyAtTheEnd) {
+  enum Act { Cancel = 1, Tick = 2, Second = 4, Close = 8 };
+  struct Case {
+    const char* title;
+    int acts;
+    int sent;       // requests in all, the act coming while the third is out
+    int refreshes;  // once the command ended
+  } cases[] = {
+      {"cancel at instance 3 of 10", Cancel, 3, 0},
+      {"ticks and the refresh button wait for the end", Tick, 10, 1},
+      {"a tick, then cancel", Tick | Cancel, 3, 1},
+      {"a second command from the node menu", Second, 10, 0},
+      {"the window closed", Close, 3, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    TMainForm& f = Open({{"N", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {}}});
+    Select(f.Model(), "N");
+    const HWND w = f.Handle(), refresh = f.Control(L"btnRefresh");
+    int requests = 0;
+    std::wstring step;
+    HWND owner = nullptr;
+    const auto click = [](HWND form, HWND button) {
+      PostMessageW(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+    };
+    log.onRecord = [&](const std::string& call) {
+      if (call != "ReceiveAnswer 7 3000" || ++requests != 3) return;
+      const window::TProgressForm* progress = f.ProgressWindow();
+      if (!progress) return;
+      step = progress->Step();
+      owner =
+          IsWindowVisible(progress->Handle()) ? GetWindow(progress->Handle(), GW_OWNER) : nullptr;
+      if (c.acts & Tick) {
+        PostMessageW(w, WM_TIMER, TMainForm::kTimerId, 0);
+        click(w, refresh);
+      }
+      if (c.acts & Cancel) click(progress->Handle(), progress->CancelButton());
+      if (c.acts & Second) f.muiStopClick(-1);  // as the node menu would, were it to open
+      if (c.acts & Close) PostMessageW(w, WM_CLOSE, 0, 0);
+    };
+    f.muiStopClick(-1);
+    log.onRecord = nullptr;
+    EXPECT_EQ(L"停止 N 3/10", step);
+    EXPECT_EQ(session.Host(), owner) << "not shown above the host's window";
+    std::vector<std::string> expected;
+    for (int n = 0; n < c.sent; ++n) {
+      auto one = Request(51210, 0, "N", n, nullptr);
+      expected.insert(expected.end(), one.begin(), one.end());
+    }
+    const std::vector<std::string> commands(
+        log.calls.begin(), log.calls.begin() + static_cast<std::ptrdiff_t>(
+                                                   std::min(expected.size(), log.calls.size())));
+    EXPECT_EQ(expected, commands);
+    int sent = 0, refreshes = 0;
+    for (const std::string& call : log.calls) {
+      sent += call == "SetFunction 51210 packer";
+      refreshes += call == "SetFunction 26115 null";
+    }
+    EXPECT_EQ(c.sent, sent);
+    EXPECT_EQ(c.refreshes, refreshes);
+    EXPECT_TRUE(errors.empty());
+    if (c.acts & Close) {
+      PumpMessages();
+      EXPECT_FALSE(IsWindow(w)) << "the window outlived its close";
+      continue;
+    }
+    EXPECT_EQ(nullptr, f.ProgressWindow()) << "the progress window stayed";
+    EXPECT_FALSE(f.GroupCommandRunning());
+    DestroyWindow(w);
+  }
+  EXPECT_EQ(0, Refs());
 }
 
 TEST_F(CommandsTest, PasswordDialogLaysOutInDialogUnitsAndAnswersItsKeys) {

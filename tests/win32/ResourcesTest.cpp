@@ -63,6 +63,10 @@ TEST_F(ResourcesTest, StringTableHoldsEveryTextAndAResourceFileReplacesThem) {
   // The history's and the details' texts: the kinds' names and the labels.
   for (UINT id = bridge::kStrEventKinds; id <= bridge::kStrLastChange; ++id)
     EXPECT_FALSE(LoadPluginString(dll_.Get(), id).empty()) << id;
+  // The progress of a command on all instances: the node and the count go in.
+  for (UINT id : {bridge::kStrProgressStart, bridge::kStrProgressStop, bridge::kStrProgressRestart})
+    EXPECT_NE(LoadPluginString(dll_.Get(), id).find(L"%s %d/%d"), std::wstring::npos) << id;
+  EXPECT_FALSE(LoadPluginString(dll_.Get(), bridge::kStrProgress).empty());
   EXPECT_NE(LoadPluginString(dll_.Get(), bridge::kStrStartupPassword).find(L"%s"),
             std::wstring::npos);
   EXPECT_EQ(LoadPluginString(other.Get(), bridge::kStrOk), L"test ok");
@@ -87,7 +91,7 @@ TEST_F(ResourcesTest, EveryLayoutParsesAndBuilds) {
   const std::vector<std::wstring> shipped = LayoutNames(dll_.Get());
   for (const wchar_t* used :
        {bridge::kBizFormBaseLayout, bridge::kMainFormLayout, bridge::kFormStatusLayout,
-        bridge::kHistoryFormLayout}) {
+        bridge::kHistoryFormLayout, bridge::kProgressFormLayout}) {
     EXPECT_NE(std::find(shipped.begin(), shipped.end(), used), shipped.end())
         << win32::Cp936FromWide(used);
   }

@@ -14,6 +14,7 @@ std::string Narrow(BSTR s) {
 
 HRESULT CallLog::Record(const std::string& line) {
   calls.push_back(line);
+  if (onRecord) onRecord(line);
   current = static_cast<long>(calls.size()) - 1 == faultAt ? fault : Fault::None;
   if (current == Fault::Error) return E_FAIL;
   if (current == Fault::TimedOut) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);

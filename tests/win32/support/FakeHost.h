@@ -4,6 +4,7 @@
 // can check that the plug-in gives back every reference it took.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -77,6 +78,9 @@ struct CallLog {
   Fault fault = Fault::None;
   // What the call just recorded was given.
   Fault current = Fault::None;
+  // Runs with each call as it is recorded: a test acts there as the operator
+  // or the host would while that call is out.
+  std::function<void(const std::string&)> onRecord;
   // Handed out in a wrong-typed VARIANT: whoever gets it must give it back.
   FakeDispatch<IDispatch> stray{IID_IDispatch};
 
