@@ -26,6 +26,10 @@ inline constexpr UINT kStrCancel = 65521;
 inline constexpr UINT kStrPleaseEnter = 65522;
 inline constexpr UINT kStrStartupPassword = 65523;
 inline constexpr UINT kStrPrompt = 65524;
+inline constexpr UINT kStrRefusedRemoval = 65525;
+inline constexpr UINT kStrChooseInstance = 65526;
+inline constexpr UINT kStrChooseFunction = 65527;
+inline constexpr UINT kStrErrorReturned = 65528;
 
 // The raw bytes of a window layout. A source that lacks it is an error (no
 // second lookup in the plug-in file): throws std::runtime_error naming it.
