@@ -1,10 +1,11 @@
 // What topo.dll carries as resources, read the way the plug-in reads them:
 // the string table and its redirection to a resource file, every window
-// layout parsed and built, the two sounds and pictures; and the layout
-// format's refusal of malformed text.
+// layout parsed and built, the two sounds and pictures, the version; and the
+// layout format's refusal of malformed text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "DataModule.h"
+#include "TopoVersion.h"
 #include "bridge/ResourceLookup.h"
+#include "host/FileVersion.h"
 #include "ui/Form.h"
 #include "ui/FormLayout.h"
 #include "win32/Cp936.h"
@@ -128,6 +131,33 @@ TEST_F(ResourcesTest, AlarmPicturesAre105By65With256Colours) {
     EXPECT_EQ(U32(bmp, 8), 65u);
     EXPECT_EQ(U16(bmp, 14), 8) << "bits per pixel";
   }
+}
+
+// The build's version, as Windows shows a file's properties: in the fixed
+// numbers and the texts of the language the file names.
+TEST(VersionResourceTest, EveryShippedFileCarriesTheBuildVersion) {
+  struct Expected {
+    const wchar_t* file;
+    unsigned type, language;
+  };
+  const Expected files[] = {{L"topo.dll", VFT_DLL, 0x0804}, {L"arhost.exe", VFT_APP, 0x0409}};
+  const std::array<unsigned, 4> numbers{TOPO_VERSION_MAJOR, TOPO_VERSION_MINOR, TOPO_VERSION_PATCH,
+                                        0};
+  const std::wstring text = L"" TOPO_VERSION_TEXT;
+  for (const Expected& e : files) {
+    SCOPED_TRACE(win32::Cp936FromWide(e.file));
+    const std::optional<arhost::FileVersion> v = arhost::ReadFileVersion(e.file);
+    ASSERT_TRUE(v) << "no version resource";
+    EXPECT_EQ(v->fixedFile, numbers);
+    EXPECT_EQ(v->fixedProduct, numbers);
+    EXPECT_EQ(v->fileType, e.type);
+    EXPECT_EQ(v->language, e.language);
+    EXPECT_EQ(v->fileVersion, text);
+    EXPECT_EQ(v->productVersion, text);
+    EXPECT_EQ(v->originalFilename, e.file);
+    EXPECT_FALSE(v->description.empty());
+  }
+  EXPECT_FALSE(arhost::ReadFileVersion(L"topo_testres.dll")) << "a file without one";
 }
 
 TEST(FormLayoutTest, ParsesTextsPropertiesAndFlags) {
