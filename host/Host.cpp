@@ -163,6 +163,8 @@ int Host::Run() {
   auto login = DataContainer::Create();
   DataContainer::From(login.Get())->Put(L"AdminAR", Variant::String(adminAr));
   DataContainer::From(login.Get())->Put(L"AdminAS", Variant::String(adminAs));
+  // Who is logged in: the plug-in's history names the operator of each command.
+  DataContainer::From(login.Get())->Put(L"LoginName", Variant::String(L"operator"));
   auto appFrame = AppFrame::Create();
   AppFrame* services = AppFrame::From(appFrame.Get());
   auto offer = [&](const wchar_t* name, IUnknown* object) {

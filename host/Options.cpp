@@ -88,8 +88,9 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
       ok = Seconds(v, &o.every) && o.every >= 0.5;
     else if (a == L"--without")
       o.without.push_back(v);
-    else if (a == L"--click" || a == L"--rclick") {
+    else if (a == L"--click" || a == L"--rclick" || a == L"--hover") {
       Click c;
+      c.hover = a == L"--hover";
       ok = ParseClick(v, a == L"--rclick", &c);
       if (ok) o.clicks.push_back(c);
     } else if (a == L"--keys") {

@@ -11,11 +11,14 @@ namespace arhost {
 struct Click {
   int x = 0, y = 0;  // client coordinates of the plug-in window
   bool right = false;
-  double at = 0;  // seconds after the plug-in window is shown
+  bool hover = false;  // the pointer only moves there (a tooltip shows), no button
+  double at = 0;       // seconds after the plug-in window is shown
 };
 
 // Keys for whatever has the focus then (an open menu, a dialog): named keys
-// (down, up, left, right, enter, esc, tab, back) or text typed as characters.
+// (down, up, left, right, enter, esc, tab, back, f8, f10, apps), a named key
+// or a letter or digit after ctrl+, shift+ or alt+ (ctrl+0, ctrl+shift+right,
+// shift+f10), or text typed as characters.
 struct KeyPresses {
   std::vector<std::wstring> keys;
   double at = 0;  // seconds after the plug-in window is shown
@@ -53,7 +56,7 @@ inline constexpr wchar_t kUsage[] =
     L"       arhost PLUGIN.dll [--resource FILE] [--scenario FILE] [--data-dir DIR]\n"
     L"         [--request-log FILE] [--size WxH] [--without SERVICE]...\n"
     L"         [--screenshot FILE.png [--after SECONDS] [--every SECONDS]]\n"
-    L"         [--click X,Y@SECONDS]...\n"
+    L"         [--click X,Y@SECONDS]... [--hover X,Y@SECONDS]...\n"
     L"         [--rclick X,Y@SECONDS]... [--keys KEY[,KEY]...@SECONDS]...\n"
     L"         [--status X,Y.N[:FUNCTION]@SECONDS]\n";
 

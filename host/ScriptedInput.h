@@ -1,6 +1,6 @@
-// The clicks and keys a headless run scripts (--click, --rclick, --keys),
-// posted as the mouse and keyboard would deliver them, so the plug-in cannot
-// tell them from an operator's.
+// The clicks, pointer moves and keys a headless run scripts (--click,
+// --rclick, --hover, --keys), posted as the mouse and keyboard would deliver
+// them, so the plug-in cannot tell them from an operator's.
 #pragma once
 
 #include <windows.h>

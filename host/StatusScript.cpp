@@ -42,7 +42,12 @@ BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
 
 bool OpenStatusQuery(HWND plugin, const StatusQuery& q) {
   if (!plugin || !IsWindow(plugin)) return false;
-  PostClick(plugin, {q.x, q.y, true, q.at});
+  Click click;
+  click.x = q.x;
+  click.y = q.y;
+  click.right = true;
+  click.at = q.at;
+  PostClick(plugin, click);
   return true;
 }
 

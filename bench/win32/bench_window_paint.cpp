@@ -75,8 +75,7 @@ int main(int argc, char** argv) {
     Services services;
     form = topo::bridge::TBizFormBase::GiveToWindow(
         std::make_unique<TMainForm>(topo::plugin::Module()));
-    form->SetScrollRange(SB_HORZ, kCanvas);
-    form->SetScrollRange(SB_VERT, kCanvas);
+    form->SetCanvasSettings(kCanvas, kCanvas);
     topo::window::RequestAndMerge(services, form->Model(), {0, 0, kCanvas, kCanvas});
     SetWindowPos(form->Handle(), nullptr, 0, 0, 786, 480, SWP_NOZORDER | SWP_NOMOVE);
     form->Show();

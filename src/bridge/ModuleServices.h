@@ -1,6 +1,6 @@
 // What a window needs from the module that made it: where layouts and strings
-// come from, the module itself (for the sounds), the host's top-level window
-// and the error display. Windows receive it when they are made and never
+// come from, the module itself (for the sounds), the host's top-level window,
+// the error display and the sound player. Windows receive it when they are made and never
 // reach for the module's global state, so the layers below the plug-in's top
 // do not depend on it and a test can hand a window its own.
 #pragma once
@@ -25,6 +25,9 @@ class ModuleServices {
   // fallbackOwner's top-level window while there is none yet).
   virtual void ShowError(const std::wstring& text, HWND fallbackOwner = nullptr) const = 0;
   void ShowError(const char* cp936Text, HWND fallbackOwner = nullptr) const;
+  // Plays an alarm sound (a whole RIFF WAVE image in memory) without waiting
+  // and without cutting off one already playing; null stops what plays.
+  virtual void PlayAlarm(const void* wave) const = 0;
 
  protected:
   ~ModuleServices() = default;

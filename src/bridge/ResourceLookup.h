@@ -19,6 +19,7 @@ inline constexpr const wchar_t* kLayoutResourceType = L"LAYOUT";
 inline constexpr const wchar_t* kBizFormBaseLayout = L"BIZFORMBASE";
 inline constexpr const wchar_t* kMainFormLayout = L"TMAINFORM";
 inline constexpr const wchar_t* kFormStatusLayout = L"TFORMSTATUS";
+inline constexpr const wchar_t* kHistoryFormLayout = L"THISTORYFORM";
 
 // Ids of the string table.
 inline constexpr UINT kStrOk = 65520;
@@ -30,6 +31,48 @@ inline constexpr UINT kStrRefusedRemoval = 65525;
 inline constexpr UINT kStrChooseInstance = 65526;
 inline constexpr UINT kStrChooseFunction = 65527;
 inline constexpr UINT kStrErrorReturned = 65528;
+
+// What screen readers are told beside the nodes' own names.
+inline constexpr UINT kStrAccARNode = 65500;             // an AR box
+inline constexpr UINT kStrAccASNode = 65501;             // an AS box of AR node "%s"
+inline constexpr UINT kStrAccInstanceSeparator = 65502;  // between instance numbers
+inline constexpr UINT kStrAccResultTable = 65503;        // the status dialog's grid
+
+// The event history and the box details: the name of event kind k is
+// kStrEventKinds + k; each label ends where its value follows.
+inline constexpr UINT kStrEventKinds = 65400;  // to 65414
+inline constexpr UINT kStrAllKinds = 65415;
+inline constexpr UINT kStrColumnTime = 65416;
+inline constexpr UINT kStrColumnEvent = 65417;
+inline constexpr UINT kStrColumnNode = 65418;
+inline constexpr UINT kStrColumnDetails = 65419;
+inline constexpr UINT kStrStarted = 65420;
+inline constexpr UINT kStrStopped = 65421;
+inline constexpr UINT kStrInstance = 65422;
+inline constexpr UINT kStrAnswer = 65423;
+inline constexpr UINT kStrActor = 65424;
+inline constexpr UINT kStrFailures = 65425;
+inline constexpr UINT kStrUpperAR = 65426;
+inline constexpr UINT kStrARNode = 65427;
+inline constexpr UINT kStrAccepted = 65428;
+inline constexpr UINT kStrRunning = 65429;
+inline constexpr UINT kStrNoneRunning = 65430;
+inline constexpr UINT kStrLinks = 65431;
+inline constexpr UINT kStrLinkUp = 65432;
+inline constexpr UINT kStrLinkDown = 65433;
+inline constexpr UINT kStrLastChange = 65434;
+inline constexpr UINT kStrHistory = 65435;  // the toolbar's button
+inline constexpr UINT kStrMute = 65436;
+// The diagram's find, tidy layout and picture.
+inline constexpr UINT kStrTidy = 65450;
+inline constexpr UINT kStrFind = 65451;
+inline constexpr UINT kStrExportImage = 65452;
+inline constexpr UINT kStrNoMatch = 65453;
+inline constexpr UINT kStrMatchOf = 65454;  // %d/%d
+inline constexpr UINT kStrSavePictureTitle = 65455;
+inline constexpr UINT kStrPngFilter = 65456;        // entries separated by '|'
+inline constexpr UINT kStrPictureName = 65457;      // year, month, day, hour, minute, second
+inline constexpr UINT kStrPictureNotSaved = 65458;  // %s: the reason
 
 // The raw bytes of a window layout. A source that lacks it is an error (no
 // second lookup in the plug-in file): throws std::runtime_error naming it.

@@ -2,11 +2,15 @@
 #include "model/AlarmAcknowledgement.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "model/Nodes.h"
 
 namespace topo {
 
+namespace {
+
+// The key of the link from a child AR node (or a server) to the AR node above it.
 uint64_t LinkKey(std::string_view lower, std::string_view upper, bool server) {
   // FNV-1a over both names and a separator no name holds.
   uint64_t hash = 0xcbf29ce484222325ull;
@@ -20,6 +24,8 @@ uint64_t LinkKey(std::string_view lower, std::string_view upper, bool server) {
   mix(server ? 1 : 2);
   return hash;
 }
+
+}  // namespace
 
 TLinkSet DownLinks(const TARNodeList& model) {
   TLinkSet down;

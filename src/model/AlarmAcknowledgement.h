@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 namespace topo {
@@ -17,9 +16,6 @@ class TARNodeList;
 // Links named by a 64-bit key of their two ends' names, sorted: the set of
 // down links is compared every tick, so it holds no strings.
 using TLinkSet = std::vector<uint64_t>;
-
-// The key of the link from a child AR node (or a server) to the AR node above it.
-uint64_t LinkKey(std::string_view lower, std::string_view upper, bool server);
 
 // The links the diagram draws dotted: a child AR node's link to a parent when
 // either is down or the parent does not answer it, a server's link to its AR

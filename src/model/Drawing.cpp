@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "model/BoxLabel.h"
 #include "model/Canvas.h"
 #include "model/Nodes.h"
 
@@ -34,14 +35,6 @@ struct Extent {
   }
 };
 
-std::string Label(const std::string& name, int32_t activeCount) {
-  std::string label = name;
-  label += " (";
-  label += std::to_string(activeCount);
-  label += ')';
-  return label;
-}
-
 // The one procedure behind DrawARNode and DrawASNode; only AR boxes carry the
 // blue separator.
 void DrawBox(Canvas& canvas, const TRect& clip, const TRect& r, const std::string& name,
@@ -57,7 +50,7 @@ void DrawBox(Canvas& canvas, const TRect& clip, const TRect& r, const std::strin
   extent.Include({r.Left, bottom1});
   if (!extent.Meets(clip)) return;
 
-  const std::string label = Label(name, activeCount);
+  const std::string label = BoxLabel(name, activeCount);
   const int32_t width = WrapSub(r.Right, r.Left);
   const int32_t textWidth = std::min(canvas.TextWidth(label), width);
   canvas.TextRect(r, WrapAdd(r.Left, WrapSub(width, textWidth) / 2), r.Top, label);

@@ -2,11 +2,12 @@
 #include "model/History.h"
 
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
-#include "model/AlarmAcknowledgement.h"
 #include "model/NodeDetails.h"
 #include "model/Nodes.h"
+#include "model/Prefetch.h"
 #include "model/TextFields.h"
 
 namespace topo {
@@ -18,6 +19,36 @@ constexpr const char* kCodes[kEventKindCount] = {
     "link_mended",   "refresh_failed",    "refresh_ok",   "start_sent",  "stop_sent",
     "restart_sent",  "baseline_saved",    "node_removed", "file_capped", "file_failed"};
 
+// Whether two names are the same bytes. Inline, and word by word: the
+// comparison checks every box's name on every refresh, and names are short.
+inline bool SameName(const std::string& a, const std::string& b) {
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, p + i, 8);
+    std::memcpy(&y, q + i, 8);
+    if (x != y) return false;
+  }
+  for (; i < n; ++i)
+    if (p[i] != q[i]) return false;
+  return true;
+}
+
+inline bool SameFlags(const TActiveFlags& a, const TActiveFlags& b) {
+  static_assert(sizeof(TActiveFlags) == 10);
+  uint64_t x, y;
+  uint16_t u, v;
+  std::memcpy(&x, a.data(), 8);
+  std::memcpy(&y, b.data(), 8);
+  std::memcpy(&u, a.data() + 8, 2);
+  std::memcpy(&v, b.data() + 8, 2);
+  return x == y && u == v;
+}
+
 // Puts the records of states in the order of names(0..count-1), keeping the
 // record of each name that was there and making fresh ones for new names.
 // Only a removal or a renamed position gets here past the first check.
@@ -26,7 +57,7 @@ void AlignStates(std::vector<State>& states, int32_t count, NameAt nameAt, State
   const size_t n = static_cast<size_t>(count);
   bool aligned = states.size() <= n;
   for (size_t i = 0; aligned && i < states.size(); ++i)
-    aligned = stateName(states[i]) == nameAt(static_cast<int32_t>(i));
+    aligned = SameName(stateName(states[i]), nameAt(static_cast<int32_t>(i)));
   if (aligned) {
     while (states.size() < n) {
       states.emplace_back();
@@ -131,9 +162,14 @@ void THistoryTracker::Align(const TARNodeList& model) {
       [](TARState& s) -> std::string& { return s.Box.Name; });
 }
 
-void THistoryTracker::CompareBox(TBoxState& state, TInstanceBits running, bool isAS,
-                                 const std::string& arNode, const TLocalTime& now,
+void THistoryTracker::CompareBox(TBoxState& state, int32_t activeCount, const TActiveFlags& flags,
+                                 bool isAS, const std::string& arNode, const TLocalTime& now,
                                  std::vector<THistoryEvent>& out) {
+  const bool up = activeCount != 0;
+  if (!state.Fresh && state.Up == up && SameFlags(state.Flags, flags)) return;
+  state.Up = up;
+  state.Flags = flags;
+  const TInstanceBits running = RunningInstanceBits(activeCount, flags);
   const TInstanceBits before = state.Running;
   const bool fresh = state.Fresh;
   state.Running = running;
@@ -158,16 +194,16 @@ void THistoryTracker::CompareBox(TBoxState& state, TInstanceBits running, bool i
 }
 
 void THistoryTracker::NoteLink(TARState& state, std::string_view upper, bool intact) {
-  const uint64_t key = LinkKey(upper, {}, false);
   for (TLinkState& link : state.Uppers) {
-    if (link.Key != key || link.Upper != upper) continue;
+    if (link.Upper.size() != upper.size() ||
+        std::memcmp(link.Upper.data(), upper.data(), upper.size()) != 0)
+      continue;
     // Named by both sides it is intact even when one naming alone is not.
     link.Intact = link.Seen ? (link.Intact || intact) : intact;
     link.Seen = true;
     return;
   }
   TLinkState& link = state.Uppers.emplace_back();
-  link.Key = key;
   link.Upper.assign(upper.data(), upper.size());
   link.Intact = intact;
   link.Seen = true;
@@ -176,11 +212,27 @@ void THistoryTracker::NoteLink(TARState& state, std::string_view upper, bool int
 void THistoryTracker::Compare(const TARNodeList& model, const TLocalTime& now,
                               std::vector<THistoryEvent>& out) {
   Align(model);
+  // A link is intact while the child names its parent and the parent names
+  // the child; one naming alone is a broken link. Link resolution has
+  // already counted an entry the other side does not name as 0, so a
+  // non-zero count is a named entry and only the others are looked up.
+  const auto valid = [&model](int32_t index) { return index >= 0 && index < model.Count(); };
   for (int32_t i = 0; i < model.Count(); ++i) {
     const TARNode& node = model.Items(i);
     TARState& state = states_[static_cast<size_t>(i)];
-    CompareBox(state.Box, RunningInstanceBits(node.ActiveCount, node.ActiveFlags), false,
-               node.Name(), now, out);
+    // The lists of successive nodes lie apart in memory: the next node's are
+    // asked for while this one is compared, as the merge does.
+    if (i + 1 < model.Count()) {
+      const TARNode& next = model.Items(i + 1);
+      next.SubASs.Prefetch();
+      next.ParentARs.Prefetch();
+      next.SubARs.Prefetch();
+      const auto& nextServers = states_[static_cast<size_t>(i) + 1].Servers;
+      const char* begin = reinterpret_cast<const char*>(nextServers.data());
+      const char* end = reinterpret_cast<const char*>(nextServers.data() + nextServers.size());
+      for (const char* line = begin; line < end; line += 64) PrefetchAddress(line);
+    }
+    CompareBox(state.Box, node.ActiveCount, node.ActiveFlags, false, node.Name(), now, out);
     const TLinkNodeList& servers = node.SubASs;
     AlignStates(
         state.Servers, servers.Count(),
@@ -188,26 +240,19 @@ void THistoryTracker::Compare(const TARNodeList& model, const TLocalTime& now,
         [](TBoxState& s) -> std::string& { return s.Name; });
     for (int32_t s = 0; s < servers.Count(); ++s) {
       const TLinkNode& server = servers.Items(s);
-      CompareBox(state.Servers[static_cast<size_t>(s)],
-                 RunningInstanceBits(server.ActiveCount, server.ActiveFlags), true, node.Name(),
-                 now, out);
+      CompareBox(state.Servers[static_cast<size_t>(s)], server.ActiveCount, server.ActiveFlags,
+                 true, node.Name(), now, out);
     }
-  }
-
-  // A link is intact while the child names its parent and the parent names
-  // the child; one naming alone is a broken link.
-  const auto valid = [&model](int32_t index) { return index >= 0 && index < model.Count(); };
-  for (int32_t i = 0; i < model.Count(); ++i) {
-    const TARNode& node = model.Items(i);
     for (int32_t p = 0; p < node.ParentARs.Count(); ++p) {
       const TLinkNode& link = node.ParentARs.Items(p);
       if (!valid(link.ARIndex())) continue;
-      const bool answered = model.Items(link.ARIndex()).SubARs.IndexOf(node.Name()) >= 0;
-      NoteLink(states_[static_cast<size_t>(i)], link.Name(), answered);
+      const bool answered =
+          link.ActiveCount != 0 || model.Items(link.ARIndex()).SubARs.IndexOf(node.Name()) >= 0;
+      NoteLink(state, link.Name(), answered);
     }
     for (int32_t c = 0; c < node.SubARs.Count(); ++c) {
       const TLinkNode& link = node.SubARs.Items(c);
-      if (!valid(link.ARIndex())) continue;
+      if (link.ActiveCount != 0 || !valid(link.ARIndex())) continue;
       if (model.Items(link.ARIndex()).ParentARs.IndexOf(node.Name()) < 0)
         NoteLink(states_[static_cast<size_t>(link.ARIndex())], node.Name(), false);
     }

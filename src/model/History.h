@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace topo {
+#include "model/Nodes.h"
 
-class TARNodeList;
+namespace topo {
 
 // Local wall-clock time, as the operator reads it; ordered field by field.
 struct TLocalTime {
@@ -97,13 +97,17 @@ class THistoryTracker {
   void RefreshSucceeded(const TLocalTime& now, std::vector<THistoryEvent>& out);
 
  private:
+  // A box as the last refresh left it: its flags and whether it was counted
+  // up, compared as they lie (most boxes do not change), and the running
+  // instances they stand for.
   struct TBoxState {
     std::string Name;
+    TActiveFlags Flags{};
+    bool Up = false;
     TInstanceBits Running = 0;
     bool Fresh = true;  // new to the comparison: not compared yet
   };
   struct TLinkState {
-    uint64_t Key = 0;  // the upper AR node's name, hashed
     std::string Upper;
     bool Intact = false;
     bool Was = false;   // Intact at the last refresh
@@ -117,8 +121,9 @@ class THistoryTracker {
   };
 
   void Align(const TARNodeList& model);
-  void CompareBox(TBoxState& state, TInstanceBits running, bool isAS, const std::string& arNode,
-                  const TLocalTime& now, std::vector<THistoryEvent>& out);
+  void CompareBox(TBoxState& state, int32_t activeCount, const TActiveFlags& flags, bool isAS,
+                  const std::string& arNode, const TLocalTime& now,
+                  std::vector<THistoryEvent>& out);
   static void NoteLink(TARState& state, std::string_view upper, bool intact);
 
   std::vector<TARState> states_;  // states_[i] is model.Items(i) after Align

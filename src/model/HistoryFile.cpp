@@ -16,7 +16,7 @@ constexpr size_t kFieldCount = 10;
 constexpr size_t kCapReserve = 1024;
 // Lines waiting for a file that cannot be written; older ones are dropped
 // (they are still in the history in memory).
-constexpr size_t kPendingLimit = 10000;
+constexpr size_t kPendingLimit = 1000;
 
 void AppendField(std::string& line, std::string text) {
   for (char& c : text)

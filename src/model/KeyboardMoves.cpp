@@ -21,14 +21,19 @@ Centre CentreOf(const TRect& r) { return {int64_t{r.Left} + r.Right, int64_t{r.T
 }  // namespace
 
 int32_t NearestBox(const TARNodeList& list, TDirection direction) {
-  if (list.ZOrder.Count() == 0) return -1;
-  const TRect* selected = BoxOf(list, list.ZOrder.Items(0));
+  return NearestBox(list, 0, direction);
+}
+
+int32_t NearestBox(const TARNodeList& list, int32_t position, TDirection direction) {
+  if (position < 0 || position >= list.ZOrder.Count()) return -1;
+  const TRect* selected = BoxOf(list, list.ZOrder.Items(position));
   if (!selected) return -1;
   const Centre from = CentreOf(*selected);
   int32_t best = -1;
   bool bestInCone = false;
   int64_t bestScore = std::numeric_limits<int64_t>::max();
-  for (int32_t k = 1; k < list.ZOrder.Count(); ++k) {
+  for (int32_t k = 0; k < list.ZOrder.Count(); ++k) {
+    if (k == position) continue;
     const TRect* box = BoxOf(list, list.ZOrder.Items(k));
     if (!box) continue;
     const Centre to = CentreOf(*box);

@@ -18,6 +18,9 @@ enum class TDirection { Left, Up, Right, Down };
 // the distance across it wins, the front-most on a tie. -1 when none lies
 // that way.
 int32_t NearestBox(const TARNodeList& list, TDirection direction);
+// The same from the box at another stacking position: a screen reader moves
+// from any box, not only the selected one.
+int32_t NearestBox(const TARNodeList& list, int32_t position, TDirection direction);
 
 // Moves the selected box by (dx, dy) as a drag does: only while it still
 // shares a pixel with the canvas (a drag keeps the mouse, and so a point of

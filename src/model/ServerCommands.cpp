@@ -6,14 +6,21 @@
 
 namespace topo {
 
-std::vector<int32_t> RunningInstances(const TARNodeList& model) {
+std::vector<int32_t> RunningInstances(int32_t activeCount, const TActiveFlags& flags) {
   std::vector<int32_t> running;
-  const int32_t count = model.SelectedActiveCount();
-  for (int32_t i = 0; i < count && i < kInstanceCount; ++i) {
-    const int32_t k = model.SelectedActiveNo(i);
-    if (k >= 0) running.push_back(k);
+  for (int32_t k = 0; k < kInstanceCount && static_cast<int32_t>(running.size()) < activeCount;
+       ++k) {
+    if (flags[static_cast<size_t>(k)] != 0) running.push_back(k);
   }
   return running;
+}
+
+std::vector<int32_t> RunningInstances(const TARNodeList& model) {
+  const ZOrderEntry& entry = model.ZOrder.Items(0);
+  const TARNode& node = model.Items(entry.ARIndex);
+  if (entry.ASIndex < 0) return RunningInstances(node.ActiveCount, node.ActiveFlags);
+  const TLinkNode& server = node.SubASs.Items(entry.ASIndex);
+  return RunningInstances(server.ActiveCount, server.ActiveFlags);
 }
 
 std::vector<int32_t> StoppedInstances(const TARNodeList& model) {

@@ -4,6 +4,7 @@
 // the native tests and the sanitizers, not only inside the plug-in.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,8 +17,13 @@ class TARNodeList;
 // A node runs at most this many instances, numbered 0 to 9.
 inline constexpr int32_t kInstanceCount = 10;
 
-// The running instance numbers of the selected box, ascending: what "停止"
-// and "重启" offer. Empty for a node that is down, whatever its flags say.
+// The running instance numbers of a box with this count and these flags,
+// ascending: the first count flagged numbers. Empty for a node that is down,
+// whatever its flags say.
+std::vector<int32_t> RunningInstances(int32_t activeCount,
+                                      const std::array<uint8_t, kInstanceCount>& flags);
+
+// Those of the selected box: what "停止" and "重启" offer.
 std::vector<int32_t> RunningInstances(const TARNodeList& model);
 
 // The numbers 0 to 9 that are not running, ascending: what "启动" offers.

@@ -28,7 +28,7 @@ constexpr int64_t kLeft = 8;  // as the grid: clear of the window's edge and too
 constexpr int64_t kTop = 40;
 constexpr int64_t kColumnGap = 8;
 constexpr int64_t kColumnPitch = kBoxWidth + kColumnGap;
-constexpr int64_t kRowPitch = kBoxHeight + 17;  // the rows of a band
+constexpr int64_t kRowPitch = kBoxHeight + 13;  // the rows of a band: links pass between bands
 constexpr int64_t kBandGap = 10;                // added between bands
 constexpr int kMaxSweeps = 8;
 

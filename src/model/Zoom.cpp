@@ -40,12 +40,15 @@ bool Fits32(int64_t v) {
 
 }  // namespace
 
-TZoomView::TZoomView(int32_t percent, TPoint scroll)
-    : percent_(std::clamp(percent, kMinPercent, kMaxPercent)), scroll_(scroll) {}
+TZoomView::TZoomView(int32_t percent, TPoint scroll, int32_t band)
+    : percent_(std::clamp(percent, kMinPercent, kMaxPercent)),
+      scroll_(scroll),
+      band_(band),
+      shift_(Clamp32(int64_t{band} - ToPixel(band, percent_, 0))) {}
 
 TPoint TZoomView::ToClient(TPoint diagram) const {
   return {Clamp32(ToPixel(diagram.x, percent_, scroll_.x)),
-          Clamp32(ToPixel(diagram.y, percent_, scroll_.y))};
+          Clamp32(ToPixel(diagram.y, percent_, scroll_.y) + shift_)};
 }
 
 TRect TZoomView::ToClient(const TRect& diagram) const {
@@ -56,22 +59,30 @@ TRect TZoomView::ToClient(const TRect& diagram) const {
 
 std::optional<TPoint> TZoomView::ToDiagram(TPoint client) const {
   const int64_t x = FromPixel(client.x, percent_, scroll_.x);
-  const int64_t y = FromPixel(client.y, percent_, scroll_.y);
+  const int64_t y = FromPixel(client.y, percent_, WrapSub(scroll_.y, shift_));
   if (!Fits32(x) || !Fits32(y)) return std::nullopt;
   return TPoint{static_cast<int32_t>(x), static_cast<int32_t>(y)};
 }
 
 int32_t TZoomView::Scaled(int32_t length) const { return Clamp32(ToPixel(length, percent_, 0)); }
 
+TPoint TZoomView::Ranges(TPoint canvas) const {
+  return {std::max(0, Scaled(canvas.x)), std::max(0, Clamp32(int64_t{Scaled(canvas.y)} + shift_))};
+}
+
 TZoomView TZoomView::ZoomedAbout(int32_t percent, TPoint client) const {
   const int32_t to = std::clamp(percent, kMinPercent, kMaxPercent);
   // The exact diagram point at the pixel's corner, (client + scroll) * 100 /
   // percent, lands on the same pixel at the new zoom, rounded to the nearest.
-  const auto axis = [&](int32_t c, int32_t s) {
-    const int64_t scaled = FloorDiv((int64_t{c} + s) * to * 2 + percent_, int64_t{percent_} * 2);
-    return Clamp32(scaled - c);
+  const TZoomView unscrolled(to, {}, band_);
+  const auto axis = [&](int32_t c, int32_t s, int32_t from, int32_t onto) {
+    const int64_t scaled =
+        FloorDiv((int64_t{c} - from + s) * to * 2 + percent_, int64_t{percent_} * 2);
+    return Clamp32(scaled - c + onto);
   };
-  return TZoomView(to, {axis(client.x, scroll_.x), axis(client.y, scroll_.y)});
+  return TZoomView(
+      to, {axis(client.x, scroll_.x, 0, 0), axis(client.y, scroll_.y, shift_, unscrolled.shift_)},
+      band_);
 }
 
 int32_t ZoomStep(int32_t percent, int32_t notches) {
@@ -89,18 +100,19 @@ int32_t ZoomStep(int32_t percent, int32_t notches) {
   return now;
 }
 
-TZoomView FitView(const TRect& content, const TRect& area) {
-  if (content.IsEmpty() || area.IsEmpty()) return {};
+TZoomView FitView(const TRect& content, const TRect& area, int32_t band) {
+  if (content.IsEmpty() || area.IsEmpty()) return TZoomView(100, {}, band);
   const int64_t across =
       (int64_t{area.Right} - area.Left) * 100 / (int64_t{content.Right} - content.Left);
   const int64_t down =
       (int64_t{area.Bottom} - area.Top) * 100 / (int64_t{content.Bottom} - content.Top);
   const auto percent = static_cast<int32_t>(
       std::clamp<int64_t>(std::min(across, down), TZoomView::kMinPercent, TZoomView::kMaxPercent));
-  const TZoomView unscrolled(percent, {});
+  const TZoomView unscrolled(percent, {}, band);
   const TPoint corner = unscrolled.ToClient(TPoint{content.Left, content.Top});
-  return TZoomView(percent, {std::max(0, WrapSub(corner.x, area.Left)),
-                             std::max(0, WrapSub(corner.y, area.Top))});
+  return TZoomView(
+      percent,
+      {std::max(0, WrapSub(corner.x, area.Left)), std::max(0, WrapSub(corner.y, area.Top))}, band);
 }
 
 bool LabelsLegible(int32_t percent) { return percent >= kLegiblePercent; }
@@ -151,7 +163,8 @@ TRect ZoomCanvas::ClipBox() const {
   const TRect clip = inner_.ClipBox();
   if (clip.IsEmpty()) return {};
   const int32_t percent = view_.Percent();
-  const TPoint scroll = view_.Scroll();
+  // The band's shift is a scroll the other way.
+  const TPoint scroll{view_.Scroll().x, WrapSub(view_.Scroll().y, view_.Shift())};
   const auto low = [percent](int32_t c, int32_t s) {
     return Clamp32(FloorDiv((int64_t{c} + s) * 100, percent) - 1);
   };

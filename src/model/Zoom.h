@@ -1,9 +1,12 @@
 // The one mapping between the diagram, where boxes are kept, dragged and
 // saved, and the window's client area, which shows it zoomed and scrolled:
-// client = floor(diagram * percent / 100) - scroll. At 100% it is exactly the
-// unzoomed rule, client point + scroll = diagram point. Whatever must agree
-// on where a box is on screen (painting, hit testing, dragging, the focus
-// rectangle, screen locations told to others) goes through TZoomView.
+// client = floor(diagram * percent / 100) - scroll, and lower by a shift that
+// keeps the band at the top that the toolbar covers the same at every zoom
+// (a layout leaves that band free; zoomed out it would slide under the
+// toolbar). At 100% the shift is 0 and the rule is exactly the unzoomed one,
+// client point + scroll = diagram point. Whatever must agree on where a box
+// is on screen (painting, hit testing, dragging, the focus rectangle, screen
+// locations told to others) goes through TZoomView.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +24,15 @@ class TZoomView {
   static constexpr int32_t kMaxPercent = 400;
 
   TZoomView() = default;
-  // The percent is clamped to kMinPercent..kMaxPercent.
-  TZoomView(int32_t percent, TPoint scroll);
+  // The percent is clamped to kMinPercent..kMaxPercent; band is the height
+  // of the strip at the top of the client area that the toolbar covers.
+  TZoomView(int32_t percent, TPoint scroll, int32_t band = 0);
 
   int32_t Percent() const { return percent_; }
   TPoint Scroll() const { return scroll_; }
+  int32_t Band() const { return band_; }
+  // How much lower the diagram shows than the scroll alone would put it.
+  int32_t Shift() const { return shift_; }
 
   // The client pixel a diagram point is drawn in (clamped to 32 bits).
   TPoint ToClient(TPoint diagram) const;
@@ -37,8 +44,11 @@ class TZoomView {
   // so that a box contains it exactly when the box's pixels include the
   // pixel. None when it does not fit in 32 bits.
   std::optional<TPoint> ToDiagram(TPoint client) const;
-  // The pixels a canvas length covers (a scroll range).
+  // The pixels a canvas length covers.
   int32_t Scaled(int32_t length) const;
+  // The scroll ranges that show a canvas of this size from its top left
+  // corner to its bottom right one.
+  TPoint Ranges(TPoint canvas) const;
 
   // The same diagram at another zoom, scrolled so that the diagram point
   // under the client point stays under it (the window's scroll range may
@@ -48,6 +58,8 @@ class TZoomView {
  private:
   int32_t percent_ = 100;
   TPoint scroll_{};
+  int32_t band_ = 0;
+  int32_t shift_ = 0;  // band - the band's zoomed height
 };
 
 // The zoom a number of wheel notches away (positive: larger) through the
@@ -58,7 +70,7 @@ int32_t ZoomStep(int32_t percent, int32_t notches);
 // largest zoom in range at which it fits, scrolled to put it at the area's
 // top left. A scroll cannot be negative, so content near the diagram's
 // origin stays there. An empty content gives 100% unscrolled.
-TZoomView FitView(const TRect& content, const TRect& area);
+TZoomView FitView(const TRect& content, const TRect& area, int32_t band = 0);
 
 // Whether labels are worth writing at a zoom: below it their letters are a
 // few pixels high, so the boxes are drawn without them.

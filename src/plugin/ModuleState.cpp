@@ -1,6 +1,8 @@
 // The module state and the services it gives the windows.
 #include "plugin/ModuleState.h"
 
+#include <mmsystem.h>
+
 #include <cstring>
 #include <exception>
 
@@ -28,6 +30,15 @@ void DefaultErrorDisplay(HWND owner, const std::wstring& text) {
   MessageBoxW(owner, text.c_str(), caption[0] ? caption : L"topo", MB_OK);
 }
 
+void DefaultSoundPlayer(const void* wave) {
+  // SND_ASYNC | SND_MEMORY | SND_NOSTOP: no wait, from memory, and a sound
+  // already playing is not cut off.
+  if (wave)
+    sndPlaySoundA(static_cast<const char*>(wave), SND_ASYNC | SND_MEMORY | SND_NOSTOP);
+  else
+    sndPlaySoundA(nullptr, 0);
+}
+
 HWND TopLevelAncestor(HWND window) {
   HWND last = window;
   for (HWND w = window; w; w = GetParent(w)) last = w;
@@ -37,7 +48,10 @@ HWND TopLevelAncestor(HWND window) {
 }  // namespace
 
 TModuleState::TModuleState()
-    : self_(win32::ThisModule()), loader_(DefaultLoader()), errorDisplay_(DefaultErrorDisplay) {
+    : self_(win32::ThisModule()),
+      loader_(DefaultLoader()),
+      errorDisplay_(DefaultErrorDisplay),
+      soundPlayer_(DefaultSoundPlayer) {
   // The toolkit's windows report their failures the plug-in's way.
   ui::SetErrorReporter(
       [](HWND window, const std::wstring& text) { Module().ShowError(text, window); });
@@ -91,6 +105,11 @@ TModuleState::Loader TModuleState::SetLoader(Loader loader) {
 TModuleState::ErrorDisplay TModuleState::SetErrorDisplay(ErrorDisplay display) {
   std::swap(display, errorDisplay_);
   return display;
+}
+
+TModuleState::SoundPlayer TModuleState::SetSoundPlayer(SoundPlayer player) {
+  std::swap(player, soundPlayer_);
+  return player;
 }
 
 void TModuleState::ResetForTest() {

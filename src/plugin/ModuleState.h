@@ -28,6 +28,8 @@ class TModuleState final : public bridge::ModuleServices {
   };
   // Shows an error text to the operator (owner may be 0).
   using ErrorDisplay = std::function<void(HWND owner, const std::wstring& text)>;
+  // Plays an alarm sound (null: stops it).
+  using SoundPlayer = std::function<void(const void* wave)>;
 
   TModuleState();
   TModuleState(const TModuleState&) = delete;
@@ -55,10 +57,12 @@ class TModuleState final : public bridge::ModuleServices {
   // fallbackOwner while there is none yet).
   void ShowError(const std::wstring& text, HWND fallbackOwner = nullptr) const override;
   using ModuleServices::ShowError;
+  void PlayAlarm(const void* wave) const override { soundPlayer_(wave); }
 
   // For tests: replace the loader or the error display; returns the old one.
   Loader SetLoader(Loader loader);
   ErrorDisplay SetErrorDisplay(ErrorDisplay display);
+  SoundPlayer SetSoundPlayer(SoundPlayer player);
   // For tests of the static library: back to the state at load (releases a
   // loaded resource module through the current loader).
   void ResetForTest();
@@ -73,6 +77,7 @@ class TModuleState final : public bridge::ModuleServices {
   HWND applicationWindow_ = nullptr;
   Loader loader_;
   ErrorDisplay errorDisplay_;
+  SoundPlayer soundPlayer_;
 };
 
 // The one module state of this module.

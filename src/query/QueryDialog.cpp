@@ -25,7 +25,11 @@ std::wstring ItemText(HWND list, LRESULT index) {
 }  // namespace
 
 TFormStatus::TFormStatus(HMODULE resourceSource)
-    : TFormStatus(bridge::LoadFormLayout(resourceSource, bridge::kFormStatusLayout)) {}
+    : TFormStatus(bridge::LoadFormLayout(resourceSource, bridge::kFormStatusLayout)) {
+  // The grid never paints its window text: it is the table's name for screen readers.
+  SetWindowTextW(sgResult_,
+                 bridge::LoadPluginString(resourceSource, bridge::kStrAccResultTable).c_str());
+}
 
 TFormStatus::TFormStatus(const ui::FormLayout& layout)
     : Form(layout),

@@ -97,6 +97,8 @@ class Form {
   const FormImage* Image(const std::wstring& name) const;
   void ShowImage(const std::wstring& name, bool visible);
   void MoveImage(const std::wstring& name, int left, int top);
+  // Draws a picture in its marked form (faded, with a check mark) or plain.
+  void MarkImage(const std::wstring& name, bool marked);
 
   // ---- Menus (ui/FormMenus.cpp)
   // A popup menu of the layout, or the sub-menu of one of its items (to be

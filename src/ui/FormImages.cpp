@@ -35,6 +35,13 @@ void Form::MoveImage(const std::wstring& name, int left, int top) {
   if (image->Visible()) InvalidateImage(*image);
 }
 
+void Form::MarkImage(const std::wstring& name, bool marked) {
+  FormImage* image = FindImage(name);
+  if (!image || image->Marked() == marked) return;
+  image->SetMarked(marked);
+  if (image->Visible()) InvalidateImage(*image);
+}
+
 void Form::DrawImages(HDC dc) const {
   for (const auto& image : images_)
     if (image->Visible()) image->Draw(dc, -horz_.position, -vert_.position);

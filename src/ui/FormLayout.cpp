@@ -6,11 +6,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "model/TextFields.h"
+#include "win32/Cp936.h"
 
 namespace topo::ui {
 namespace {
@@ -29,14 +32,7 @@ thread_local const std::string* currentSource = nullptr;
                            ", line " + std::to_string(line) + ": " + what);
 }
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
+std::wstring Wide(const std::string& utf8) { return win32::WideFromUtf8(utf8); }
 
 std::vector<Token> Tokenize(std::string_view line, int lineNo) {
   std::vector<Token> tokens;
@@ -78,15 +74,9 @@ std::vector<Token> Tokenize(std::string_view line, int lineNo) {
 
 int ToInt(const Token& t, int lineNo) {
   if (t.quoted || t.text.empty()) Fail(lineNo, "number expected");
-  size_t used = 0;
-  int value = 0;
-  try {
-    value = std::stoi(t.text, &used);
-  } catch (const std::exception&) {
-    Fail(lineNo, "number expected, got " + t.text);
-  }
-  if (used != t.text.size()) Fail(lineNo, "number expected, got " + t.text);
-  return value;
+  const std::optional<int32_t> value = ParseInt32(t.text);
+  if (!value) Fail(lineNo, "number expected, got " + t.text);
+  return *value;
 }
 
 enum class KeyType { Flag, Int, Text, Name, Align, Anchors };
@@ -139,16 +129,7 @@ const std::vector<KindRule>& Kinds() {
   return kinds;
 }
 
-bool IsInt(const std::string& text) {
-  if (text.empty()) return false;
-  size_t used = 0;
-  try {
-    std::stoi(text, &used);
-  } catch (const std::exception&) {
-    return false;
-  }
-  return used == text.size();
-}
+bool IsInt(const std::string& text) { return ParseInt32(text).has_value(); }
 
 void CheckValue(const KeyRule& rule, const std::string& value, bool given, int lineNo) {
   const std::string key = rule.key;
@@ -257,7 +238,7 @@ void ParseMenu(const std::vector<Token>& t, int lineNo, FormLayout& layout) {
     const std::string value = given ? t[i].text.substr(t[i].equals + 1) : std::string();
     if (word == "item" && key == "tag") {
       CheckValue({"tag", KeyType::Int}, value, given, lineNo);
-      item.tag = std::stoi(value);
+      item.tag = ParseInt32(value).value_or(0);
     } else if (word == "item" && key == "submenu") {
       CheckValue({"submenu", KeyType::Flag}, value, given, lineNo);
       item.subMenu = true;
@@ -285,11 +266,9 @@ std::wstring ControlLayout::Text(const wchar_t* key, const std::wstring& otherwi
 int ControlLayout::Int(const wchar_t* key, int otherwise) const {
   auto it = properties.find(key);
   if (it == properties.end()) return otherwise;
-  try {
-    return std::stoi(it->second);
-  } catch (const std::exception&) {
-    Fail(line, "number expected for a control property");
-  }
+  const std::optional<int32_t> value = ParseInt32(win32::Utf8FromWide(it->second));
+  if (!value) Fail(line, "number expected for a control property");
+  return *value;
 }
 
 const ControlLayout* FormLayout::Find(const std::wstring& controlName) const {

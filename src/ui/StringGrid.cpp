@@ -7,6 +7,7 @@
 
 #include "ui/ControlClasses.h"
 #include "ui/ExceptionBoundary.h"
+#include "ui/StringGridAccessible.h"
 #include "win32/GdiHandles.h"
 #include "win32/ThisModule.h"
 
@@ -79,6 +80,11 @@ LRESULT StringGrid::Message(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(font_);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
+    case WM_GETOBJECT:
+      if (LRESULT answer = accessible_.Answer(
+              wParam, lParam, [this] { return MakeAccessible<StringGridAccessible>(*this); }))
+        return answer;
+      break;
     case WM_HSCROLL:
       Scroll(SB_HORZ, LOWORD(wParam));
       return 0;

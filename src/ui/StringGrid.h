@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/AccessibleObject.h"
+
 namespace topo::ui {
 
 // One class; its members are defined by concept in ui/StringGrid.cpp (the
@@ -60,6 +62,9 @@ class StringGrid {
   void SetRow(int row);
 
   HWND Handle() const { return hwnd_; }
+  // Where a cell lies in the client area, also while scrolled out of view
+  // (then false, and it may lie under the fixed cells): for screen readers.
+  bool CellBounds(int col, int row, RECT& bounds) const;
 
   // Made by the window itself (at WM_NCCREATE), which owns it.
   explicit StringGrid(HWND window) : hwnd_(window) {}
@@ -99,6 +104,7 @@ class StringGrid {
   int sizingCol_ = -1;            // the column being resized by a drag
   int sizingStartX_ = 0, sizingStartWidth_ = 0;
   HFONT font_ = nullptr;
+  AccessibleLink accessible_;  // the cells for screen readers (WM_GETOBJECT)
 };
 
 }  // namespace topo::ui

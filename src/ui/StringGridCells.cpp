@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ui/StringGrid.h"
+#include "ui/StringGridAccessible.h"
 
 namespace topo::ui {
 namespace {
@@ -83,6 +84,7 @@ void StringGrid::SetRow(int row) {
   row_ = std::clamp(row, fixedRows_, rows_ - 1);
   KeepRowVisible();
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  AnnounceSelectedRow(*this);
 }
 
 }  // namespace topo::ui

@@ -22,6 +22,13 @@ int StringGrid::RowTop(int row) const {
   return (fixedRows_ + row - fixedRows_ - topRow_) * step;
 }
 
+bool StringGrid::CellBounds(int col, int row, RECT& bounds) const {
+  const int left = ColLeft(col), top = RowTop(row);
+  bounds = {left, top, left + ColWidth(col), top + rowHeight_};
+  return (col < fixedCols_ || col >= fixedCols_ + leftCol_) &&
+         (row < fixedRows_ || row >= fixedRows_ + topRow_);
+}
+
 int StringGrid::LineAfterCol(int x) const {
   for (int c = 0; c < cols_; ++c) {
     if (c >= fixedCols_ && c < fixedCols_ + leftCol_) continue;

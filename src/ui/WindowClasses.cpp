@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "ui/Form.h"
 #include "ui/ControlClasses.h"
+#include "ui/Form.h"
 #include "win32/ThisModule.h"
 
 namespace topo::ui {

@@ -1,6 +1,7 @@
 // The topology window's commands: the node menu and its instance entries,
 // start, stop and restart through the administrative server, the status
-// dialog, removal, saving the baseline and re-arranging the diagram.
+// dialog, removal, saving the baseline, re-arranging the diagram in a grid or
+// in the tidy layout, and taking the last re-arrangement back.
 //
 // Every command acts on the box the operator clicked: names are not unique
 // across AR nodes (two AR nodes may each hold a server "quote"), so the status
@@ -15,6 +16,7 @@
 #include "bridge/ResourceLookup.h"
 #include "model/ServerCommands.h"
 #include "model/StatusAnswer.h"
+#include "model/TidyLayout.h"
 #include "win32/CheckedCall.h"
 #include "win32/Cp936.h"
 #include "win32/MsxmlDocument.h"
@@ -85,12 +87,21 @@ void TMainForm::SetAdminAddress() {
   };
   const std::string adminAR = read(L"AdminAR");
   const std::string adminAS = read(L"AdminAS");
+  // Who sends the request, for the history: the host need not say, so a read
+  // that fails leaves the actor out rather than the request.
+  loginName_.clear();
+  try {
+    const win32::Variant name = bridge::ReadValue(login.Get(), "LoginInfo", L"LoginName");
+    if (name.Type() == VT_BSTR) loginName_ = win32::VariantText(name.Get());
+  } catch (const win32::EHostCallError&) {
+  }
   bridge::SetDestination(bridge::RequireARCom(*this), kAddressServer,
                          AdminAddress(adminAR, adminAS));
 }
 
-void TMainForm::ControlRequest(LONG function, LONG kind, const std::string& name, LONG number,
-                               const win32::SecretText* password) {
+TMainForm::TRequestAnswer TMainForm::ControlRequest(LONG function, LONG kind,
+                                                    const std::string& name, LONG number,
+                                                    const win32::SecretText* password) {
   SetAdminAddress();
   bridge::TRequest request;
   request.function = function;
@@ -114,25 +125,52 @@ void TMainForm::ControlRequest(LONG function, LONG kind, const std::string& name
   request.answerTimeout = kAnswerTimeout;
   const win32::Variant answer = bridge::SendAndReceive(*this, request);
   host::IUnpackerDisp* unpacker = bridge::OpenAnswer(*this, answer);
-  LONG code = 0;
-  Check(unpacker->GetReturnCode(&code), "GetReturnCode");
-  if (code == 0) return;
+  TRequestAnswer result;
+  Check(unpacker->GetReturnCode(&result.code), "GetReturnCode");
+  if (result.code == 0) return result;
   win32::UnpackerReportReader reader(unpacker);
-  Services().ShowError(reader.FieldText("error_info").c_str(), Handle());
+  result.refusal = reader.FieldText("error_info");
+  return result;
+}
+
+void TMainForm::RecordedRequest(LONG function, LONG kind, const std::string& name, LONG number,
+                                const win32::SecretText* password) {
+  const TEventKind event = function == kStartFunction  ? TEventKind::StartSent
+                           : function == kStopFunction ? TEventKind::StopSent
+                                                       : TEventKind::RestartSent;
+  const std::string arNode = !kind ? std::string()
+                             : Model_->SelectedIsAS() && Model_->SelectedName() == name
+                                 ? Model_->SelectedParentARName()
+                                 : Model_->FindParentARName(name);
+  loginName_.clear();
+  TRequestAnswer answer;
+  try {
+    answer = ControlRequest(function, kind, name, number, password);
+  } catch (const std::exception& failure) {
+    RecordAction(event, kind != 0, name, arNode, number, failure.what(), loginName_);
+    throw;
+  }
+  // Recorded before the box, whose message loop may see the window closed.
+  RecordAction(event, kind != 0, name, arNode, number,
+               answer.code == 0         ? std::string()
+               : answer.refusal.empty() ? std::to_string(answer.code)
+                                        : answer.refusal,
+               loginName_);
+  if (answer.code != 0) Services().ShowError(answer.refusal.c_str(), Handle());
 }
 
 void TMainForm::StartServer(LONG kind, const std::string& name, LONG number,
                             const win32::SecretText& password) {
-  ControlRequest(kStartFunction, kind, name, number, &password);
+  RecordedRequest(kStartFunction, kind, name, number, &password);
 }
 
 void TMainForm::StopServer(LONG kind, const std::string& name, LONG number) {
-  ControlRequest(kStopFunction, kind, name, number, nullptr);
+  RecordedRequest(kStopFunction, kind, name, number, nullptr);
 }
 
 void TMainForm::RestartServer(LONG kind, const std::string& name, LONG number,
                               const win32::SecretText& password) {
-  ControlRequest(kRestartFunction, kind, name, number, &password);
+  RecordedRequest(kRestartFunction, kind, name, number, &password);
 }
 
 bool TMainForm::AskStartupPassword(win32::SecretText& password) {
@@ -221,8 +259,15 @@ void TMainForm::ShowStatusDialog(const std::string& name, const std::vector<int>
 
 void TMainForm::muiRemoveClick() {
   TARNodeList::RemoveResult result = TARNodeList::RemoveResult::NotFound;
+  const TBoxName box = SelectedBox();
   try {
     result = Model_->RemoveSelected();
+    if (result == TARNodeList::RemoveResult::Removed) {
+      HideTooltip();
+      const bool server = !box.Server.empty();
+      RecordAction(TEventKind::NodeRemoved, server, server ? box.Server : box.ARNode,
+                   server ? box.ARNode : std::string());
+    }
     Model_->ResolveLinks();
     InvalidateRect(Handle(), nullptr, FALSE);
   } catch (...) {
@@ -242,13 +287,34 @@ void TMainForm::btnSaveDatumClick() {
   Model_->SaveToFile(DatumPath_, win32::MsxmlDocument::Factory());
   win32::Win32FileStore files;
   Model_->ExportEnabledList(kEnabledListFile, files);
+  RecordAction(TEventKind::BaselineSaved, false, {}, {});
 }
 
 void TMainForm::btnReLocateClick() {
+  undo_ = TPositionSnapshot::Take(*Model_);
   const std::wstring height = ui::WindowText(Control(L"edHeight"));
   if (const std::optional<int32_t> needed =
           Model_->ReLocate(CanvasRect(), win32::Cp936FromWide(height)))
     SetUpDown(L"udHeight", *needed);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TMainForm::btnTidyClick() {
+  undo_ = TPositionSnapshot::Take(*Model_);
+  const int32_t needed = TidyLayout(*Model_, CanvasRect());
+  // As for the grid: the height setting grows to the layout, up to its limit.
+  if (needed > UpDownPosition(L"udHeight")) SetUpDown(L"udHeight", needed);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// The baseline file is not touched: it changes only through "save as baseline".
+void TMainForm::UndoArrangement() {
+  if (!undo_) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  undo_->Restore(*Model_);
+  undo_.reset();
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 

@@ -1,9 +1,9 @@
 // The topology window's lifecycle, settings, painting, mouse glue, refresh
-// cycle and alarms.
+// cycle and alarms. The mouse reaches the model in diagram coordinates
+// through the view, so that hit testing and dragging follow the zoom.
 #include "window/MainForm.h"
 
 #include <commctrl.h>
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +11,7 @@
 
 #include "bridge/HostExchange.h"
 #include "bridge/ResourceLookup.h"
+#include "model/Boxes.h"
 #include "model/TextFields.h"
 #include "win32/Cp936.h"
 #include "win32/GdiCanvas.h"
@@ -18,6 +19,7 @@
 #include "win32/MsxmlDocument.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
+#include "window/DiagramAccessible.h"
 
 namespace topo::window {
 
@@ -28,9 +30,6 @@ constexpr const wchar_t* kToolbarNames[TMainForm::kToolbarCount] = {
     L"lbTimer",      L"edTimer",       L"udTimer",     L"btnRefresh", L"lbWidth",
     L"edWidth",      L"udWidth",       L"lbHeight",    L"edHeight",   L"udHeight",
     L"btnSaveDatum", L"cbDisplayLine", L"btnReLocate", L"lbTimer2"};
-
-constexpr UINT kSoundFlags = SND_ASYNC | SND_MEMORY | SND_NOSTOP;  // 21
-static_assert(kSoundFlags == 21);
 
 // The client point of a mouse message (windowsx.h would bring macros that
 // clash with the canvas's names).
@@ -91,17 +90,22 @@ TMainForm::TMainForm(bridge::ModuleServices& module)
   SetChangeHandler(Control(L"edWidth"), [this](HWND) { edWidthChange(); });
   SetChangeHandler(Control(L"edHeight"), [this](HWND) { edHeightChange(); });
   BindCommands();
+  BindDiagramCommands();
+  BindAwareness();
 }
 
 TMainForm::~TMainForm() = default;
 
 void TMainForm::AfterAttach() {
+  // Made once the window is the host's child, so that the tip's owner is the
+  // host's top-level window, above which it must show.
+  MakeTooltip();
   // The baseline's folder, from the host's memory configuration.
   const auto memConfig =
       bridge::HostService<host::IMemConfig>(AppFrame(), L"MemConfig", host::IID_IMemConfig);
-  DatumPath_ = win32::VariantText(
-                   bridge::ReadValue(memConfig.Get(), "MemConfig", L"PersonalDataDir").Get()) +
-               "DatumNode.xml";
+  const std::string personalDir =
+      win32::VariantText(bridge::ReadValue(memConfig.Get(), "MemConfig", L"PersonalDataDir").Get());
+  DatumPath_ = personalDir + "DatumNode.xml";
 
   try {
     Model_->LoadFromFile(DatumPath_, win32::MsxmlDocument::Factory());
@@ -112,10 +116,12 @@ void TMainForm::AfterAttach() {
 
   ReadSetting(L"TimerInterval", L"udTimer", 5);
   ReadSetting(L"ScrollWidth", L"udWidth", 800);
-  SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
   ReadSetting(L"ScrollHeight", L"udHeight", 600);
-  SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  ReadZoomSetting();
+  UpdateScrollRanges();
+  ReadMute();
   settingsRead_ = true;
+  StartHistory(personalDir);
 
   ErrorSound_ = LoadSound("ERROR_WAV");
   WarnSound_ = LoadSound("WARN_WAV");
@@ -147,6 +153,11 @@ int TMainForm::UpDownPosition(const wchar_t* name) const {
   return static_cast<int>(SendMessageW(Control(name), UDM_GETPOS32, 0, 0));
 }
 
+void TMainForm::SetCanvasSettings(int width, int height) {
+  SetUpDown(L"udWidth", width);
+  SetUpDown(L"udHeight", height);
+}
+
 void TMainForm::SetUpDown(const wchar_t* name, int position) {
   HWND upDown = Control(name);
   int low = 0, high = 0;
@@ -160,7 +171,37 @@ void TMainForm::SetUpDown(const wchar_t* name, int position) {
   if (buddy) SetWindowTextW(buddy, std::to_wstring(position).c_str());
 }
 
-TRect TMainForm::CanvasRect() const { return {0, 0, ScrollRange(SB_HORZ), ScrollRange(SB_VERT)}; }
+void TMainForm::ReadZoomSetting() {
+  const win32::Variant value = bridge::ReadValue(GetPersonalData(), "PersonalData", L"Zoom");
+  // As with the other settings, a stored value that is no integer counts as
+  // none and is kept unless the operator zooms.
+  if (value.IsEmpty()) return;
+  const std::optional<LONG> number = bridge::Int32Of(value.Get());
+  if (!number) {
+    unreadSettings_.emplace_back(L"Zoom", zoomPercent_);
+    return;
+  }
+  zoomPercent_ = TZoomView(static_cast<int32_t>(*number), {}).Percent();
+}
+
+TZoomView TMainForm::View() const {
+  return TZoomView(zoomPercent_, {ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT)}, ToolbarBand());
+}
+
+int TMainForm::ToolbarBand() const {
+  LONG band = 0;
+  for (const RECT& bounds : ToolbarBounds_) band = std::max(band, bounds.bottom);
+  return static_cast<int>(band) + kBandMargin;
+}
+
+void TMainForm::UpdateScrollRanges() {
+  canvas_ = {0, 0, UpDownPosition(L"udWidth"), UpDownPosition(L"udHeight")};
+  const TPoint ranges = View().Ranges({canvas_.Right, canvas_.Bottom});
+  SetScrollRange(SB_HORZ, ranges.x);
+  SetScrollRange(SB_VERT, ranges.y);
+}
+
+TRect TMainForm::DiagramToClient(const TRect& box) const { return View().ToClient(box); }
 
 void TMainForm::SetTimer(bool enabled, UINT interval) {
   timerEnabled_ = enabled;
@@ -179,26 +220,21 @@ void TMainForm::edTimerChange() {
 }
 
 void TMainForm::edWidthChange() {
-  SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
+  UpdateScrollRanges();
   Model_->PlaceOutsideNodes(CanvasRect());
 }
 
 void TMainForm::edHeightChange() {
-  SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
+  UpdateScrollRanges();
   Model_->PlaceOutsideNodes(CanvasRect());
 }
 
 void TMainForm::FormResize() {
   RECT client;
   GetClientRect(Handle(), &client);
-  if (client.right > UpDownPosition(L"udWidth")) {
-    SetUpDown(L"udWidth", client.right);
-    SetScrollRange(SB_HORZ, UpDownPosition(L"udWidth"));
-  }
-  if (client.bottom > UpDownPosition(L"udHeight")) {
-    SetUpDown(L"udHeight", client.bottom);
-    SetScrollRange(SB_VERT, UpDownPosition(L"udHeight"));
-  }
+  if (client.right > UpDownPosition(L"udWidth")) SetUpDown(L"udWidth", client.right);
+  if (client.bottom > UpDownPosition(L"udHeight")) SetUpDown(L"udHeight", client.bottom);
+  UpdateScrollRanges();
   Model_->PlaceOutsideNodes(CanvasRect());
 }
 
@@ -206,32 +242,66 @@ bool TMainForm::DisplayLinks() const {
   return SendMessageW(Control(L"cbDisplayLine"), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TMainForm::FormPaint(HDC dc, const RECT& update) {
-  for (int i = 0; i < kToolbarCount; ++i) {
+void TMainForm::PinControls() {
+  const auto pin = [this](HWND control, const RECT& want) {
     RECT now;
-    GetWindowRect(ToolbarControls_[i], &now);
+    GetWindowRect(control, &now);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&now), 2);
-    const RECT& want = ToolbarBounds_[i];
     if (now.left != want.left || now.top != want.top)
-      SetWindowPos(ToolbarControls_[i], nullptr, want.left, want.top, 0, 0,
+      SetWindowPos(control, nullptr, want.left, want.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  };
+  for (int i = 0; i < kToolbarCount; ++i) pin(ToolbarControls_[i], ToolbarBounds_[i]);
+  for (const auto& [control, bounds] : pinned_) pin(control, bounds);
+}
+
+void TMainForm::FormPaint(HDC dc, const RECT& update) {
+  PinControls();
   InactiveLinkDrawn_ = false;
   BackBuffer buffer(dc, update);
   HDC back = buffer.Dc();
   FillRect(back, &update, GetSysColorBrush(COLOR_BTNFACE));
-  {
-    // What the canvas takes as the label font, colour and fill, and its pen.
-    win32::SelectedObject brush(back, GetSysColorBrush(COLOR_BTNFACE));
-    win32::SelectedObject font(back, Font());
-    win32::SelectedObject pen(back, GetStockObject(BLACK_PEN));
-    SetTextColor(back, GetSysColor(COLOR_WINDOWTEXT));
-    win32::GdiCanvas canvas(back);
-    InactiveLinkDrawn_ = Model_->DrawDiagram(
-        canvas, {-ScrollPosition(SB_HORZ), -ScrollPosition(SB_VERT)}, DisplayLinks());
-  }
+  InactiveLinkDrawn_ = PaintDiagram(back, View());
+  if (keyboardInUse_) DrawSelectionFocus(back);
   BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, back,
          update.left, update.top, SRCCOPY);
+}
+
+bool TMainForm::PaintDiagram(HDC dc, const TZoomView& view) {
+  // What the canvas takes as the label font, colour and fill, and its pen.
+  win32::SelectedObject brush(dc, GetSysColorBrush(COLOR_BTNFACE));
+  win32::SelectedObject font(dc, view.Percent() == 100 ? Font() : LabelFont(view.Percent()));
+  win32::SelectedObject pen(dc, GetStockObject(BLACK_PEN));
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  win32::GdiCanvas canvas(dc);
+  if (view.Percent() == 100)  // exactly the unzoomed drawing
+    return Model_->DrawDiagram(canvas, {-view.Scroll().x, -view.Scroll().y}, DisplayLinks()) != 0;
+  ZoomCanvas zoomed(canvas, view, LabelsLegible(view.Percent()));
+  return Model_->DrawDiagram(zoomed, {}, DisplayLinks()) != 0;
+}
+
+HFONT TMainForm::LabelFont(int percent) {
+  if (percent != labelFontPercent_) {
+    LOGFONTW font{};
+    GetObjectW(Font(), sizeof font, &font);
+    const LONG height = MulDiv(font.lfHeight, percent, 100);
+    font.lfHeight = height != 0 ? height : (font.lfHeight < 0 ? -1 : 1);
+    labelFont_.Reset(CreateFontIndirectW(&font));
+    labelFontPercent_ = percent;
+  }
+  return labelFont_ ? labelFont_.Get() : Font();
+}
+
+void TMainForm::DrawSelectionFocus(HDC dc) {
+  if (Model_->ZOrder.Count() == 0) return;
+  const TRect* box = BoxOf(*Model_, Model_->ZOrder.Items(0));
+  if (!box) return;
+  // Around the box and the status bar row under it.
+  const TRect pixels = View().ToClient(*box);
+  const RECT around{pixels.Left - 2, pixels.Top - 2, pixels.Right + 2, pixels.Bottom + 3};
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 255, 255));
+  DrawFocusRect(dc, &around);
 }
 
 void TMainForm::cbDisplayLineClick() { btnRefreshClick(); }
@@ -249,25 +319,44 @@ void TMainForm::RefreshStatus() {
     // A failed refresh is reported by the error picture and sound only.
   }
   ShowImage(L"ImgError", !ok);
-  if (!ok) {
-    AlarmPlacement(L"ImgError");
-    if (ErrorSound_) sndPlaySoundA(static_cast<const char*>(ErrorSound_), kSoundFlags);
-  }
+  RecordRefresh(ok);
+  // An acknowledged outage keeps its picture where the operator clicked it, silent.
+  const TAlarmTick tick = alarms_.ErrorTick(!ok);
+  MarkImage(L"ImgError", tick.Acknowledged);
+  if (!ok && !tick.Acknowledged) AlarmPlacement(L"ImgError");
+  if (tick.Sound && ErrorSound_) Services().PlayAlarm(ErrorSound_);
 }
 
 void TMainForm::TimerTimer() {
   RefreshStatus();
   InvalidateRect(Handle(), nullptr, FALSE);
+  RefreshTooltip();
   // A layout may lack either picture (a resource file of the operator's):
   // a missing one counts as not shown, and its sound still plays.
-  const ui::FormImage* error = Image(L"ImgError");
-  const bool warn = InactiveLinkDrawn_ && !(error && error->Visible());
+  const bool error = ImageShown(L"ImgError");
+  const bool warn = InactiveLinkDrawn_ && !error;
   ShowImage(L"imgWarn", warn);
+  // While the network cannot be reached the model is not current: the
+  // warning's acknowledgement waits for the next answer.
+  TAlarmTick tick;
+  if (!error) {
+    const TLinkSet down = warn ? DownLinks(*Model_) : TLinkSet();
+    tick = alarms_.WarningTick(down);
+    // A picture drawn from the paint before this refresh, whose links have
+    // mended since, still sounds as it always did.
+    if (warn && down.empty()) tick = {false, !alarms_.Muted};
+  }
+  MarkImage(L"imgWarn", tick.Acknowledged);
   if (warn) {
     InactiveLinkDrawn_ = false;
-    AlarmPlacement(L"imgWarn");
-    if (WarnSound_) sndPlaySoundA(static_cast<const char*>(WarnSound_), kSoundFlags);
+    if (!tick.Acknowledged) AlarmPlacement(L"imgWarn");
+    if (tick.Sound && WarnSound_) Services().PlayAlarm(WarnSound_);
   }
+}
+
+bool TMainForm::ImageShown(const wchar_t* image) const {
+  const ui::FormImage* picture = Image(image);
+  return picture && picture->Visible();
 }
 
 void TMainForm::AlarmPlacement(const wchar_t* image) {
@@ -292,18 +381,38 @@ TPoint TMainForm::ClientToScreen(TPoint client) {
   return {p.x, p.y};
 }
 
+// The model is given diagram points with no scroll, so that a drag moves a
+// box by diagram units at any zoom; at 100% the point is client + scroll, as
+// the model would make it. The button-up call keeps the client point, which
+// the node menu opens at, and passes the rest of the diagram point as scroll.
 void TMainForm::FormMouseDown(TMouseButton button, int x, int y) {
-  Model_->MouseDown(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
+  HideTooltip();
+  if (keyboardInUse_) {
+    keyboardInUse_ = false;
+    InvalidateRect(Handle(), nullptr, FALSE);
+  }
+  if (const std::optional<TPoint> at = View().ToDiagram({x, y}))
+    Model_->MouseDown(button, at->x, at->y, 0, 0);
+  if (historyForm_) historyForm_->SelectionChanged();
+  if (Model_->Dragging) AnnounceSelectedBox(Handle(), *Model_);  // a box was picked
 }
 
 void TMainForm::FormMouseMove(int x, int y) {
-  Model_->MouseMove(x, y, CanvasRect(), ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT));
+  const std::optional<TPoint> at = View().ToDiagram({x, y});
+  if (!at) return;
+  Model_->MouseMove(at->x, at->y, CanvasRect(), 0, 0);
   if (Model_->Dragging) InvalidateRect(Handle(), nullptr, FALSE);
+  HoverAt(x, y);
 }
 
 void TMainForm::FormMouseUp(TMouseButton button, int x, int y) {
   const std::weak_ptr<void> alive = Liveness();
-  Model_->MouseUp(button, x, y, ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT), *this);
+  const std::optional<TPoint> at = View().ToDiagram({x, y});
+  if (at) {
+    Model_->MouseUp(button, x, y, WrapSub(at->x, x), WrapSub(at->y, y), *this);
+  } else {
+    Model_->Dragging = 0;
+  }
   // The node menu's command may have ended with the window closed.
   if (!alive.expired()) InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -312,6 +421,9 @@ void TMainForm::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   KillTimer(Handle(), kTimerId);
+  // The history window belongs to this window and closes with it.
+  historyForm_.reset();
+  tooltip_.reset();
   // A window whose attaching failed before the settings were read would write
   // its defaults over the operator's settings: it writes nothing.
   if (!settingsRead_) return;
@@ -326,6 +438,11 @@ void TMainForm::FormDestroy() {
     bridge::WriteValue(personal, "PersonalData", key,
                        win32::Variant::Int16(static_cast<SHORT>(UpDownPosition(upDown))).Get());
   }
+  const std::pair<std::wstring, int> untouchedZoom(L"Zoom", zoomPercent_);
+  if (std::find(unreadSettings_.begin(), unreadSettings_.end(), untouchedZoom) ==
+      unreadSettings_.end())
+    bridge::WriteValue(personal, "PersonalData", L"Zoom",
+                       win32::Variant::Int16(static_cast<SHORT>(zoomPercent_)).Get());
 }
 
 query::TFormStatus& TMainForm::StatusDialog() {
@@ -349,7 +466,26 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
       return 1;  // the paint fills its own background, in the back buffer
+    case WM_MOUSEWHEEL:
+      if (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) {
+        POINT at{XOf(lParam), YOf(lParam)};
+        ScreenToClient(Handle(), &at);
+        const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+        if (notches != 0) ZoomAbout(ZoomStep(zoomPercent_, notches), at);
+        return 0;
+      }
+      break;
+    case WM_CONTEXTMENU:
+      // Shift+F10 and the menu key (a mouse's right click opens the node
+      // menu on its own, on the box it hit).
+      if (lParam == -1) {
+        OpenNodeMenuAtSelection();
+        return 0;
+      }
+      break;
     case WM_LBUTTONDOWN:
+      if (AlarmClick(XOf(lParam), YOf(lParam))) return 0;
+      [[fallthrough]];
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       SetCapture(Handle());
@@ -358,13 +494,23 @@ LRESULT TMainForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
       FormMouseMove(XOf(lParam), YOf(lParam));
       return 0;
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      if (!Model_->Dragging) HideTooltip();
+      return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
       if (GetCapture() == Handle()) ReleaseCapture();
       FormMouseUp(ButtonOf(message), XOf(lParam), YOf(lParam));
       return 0;
+    case WM_GETOBJECT:
+      if (LRESULT answer =
+              accessible_.Answer(wParam, lParam, [this] { return MakeDiagramAccessible(*this); }))
+        return answer;
+      break;
     case WM_DESTROY:
+      accessible_.Disconnect();
       FormDestroy();
       break;
   }

@@ -44,7 +44,7 @@ for entry in "${names[@]}"; do
   echo "ok: $name at 0x$address ends with $want"
 done
 
-system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|comctl32|msvcrt|winmm|msimg32|advapi32|shell32|shlwapi|comdlg32|version)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|comctl32|msvcrt|winmm|msimg32|advapi32|shell32|shlwapi|comdlg32|version|oleacc)\.dll$'
 while read -r imported; do
   grep -qiE "$system_dlls" <<<"$imported" || fail "imports '$imported', which is not a Windows system DLL"
   echo "ok: imports $imported"

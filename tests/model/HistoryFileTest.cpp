@@ -8,11 +8,11 @@
 
 #include "MemoryFiles.h"
 #include "model/HistoryFile.h"
+#include "posix/Cp936Converter.h"
 
 namespace topo {
 namespace {
 
-using test::IconvCodec;
 using test::MemoryAppendStore;
 
 const TLocalTime kDay{2024, 5, 1, 8, 30, 5};
@@ -33,7 +33,7 @@ THistoryEvent Event(TEventKind kind, std::string node, int instance = -1) {
 }
 
 TEST(HistoryFileTest, LinesQuoteWhatNeedsItAndReadBackAsWritten) {
-  IconvCodec codec;
+  Cp936Converter codec;
   THistoryEvent server = Event(TEventKind::InstancesChanged, kGateway);
   server.IsAS = true;
   server.ARNode = kEastAR;
@@ -72,7 +72,7 @@ TEST(HistoryFileTest, LinesQuoteWhatNeedsItAndReadBackAsWritten) {
 }
 
 TEST(HistoryFileTest, ATornLastLineIsSkippedAndClosedBeforeTheNextAppend) {
-  IconvCodec codec;
+  Cp936Converter codec;
   MemoryAppendStore store;
   {
     THistoryFile file(store, codec, "D:\\data\\");
@@ -101,7 +101,7 @@ TEST(HistoryFileTest, ATornLastLineIsSkippedAndClosedBeforeTheNextAppend) {
 }
 
 TEST(HistoryFileTest, TheCapIsSaidOnceAndHoldsAcrossARestart) {
-  IconvCodec codec;
+  Cp936Converter codec;
   MemoryAppendStore store;
   constexpr size_t kCap = 4096;
   std::vector<THistoryEvent> notes;
@@ -124,7 +124,7 @@ TEST(HistoryFileTest, TheCapIsSaidOnceAndHoldsAcrossARestart) {
 }
 
 TEST(HistoryFileTest, AFailedWriteIsSaidOnceAndItsLinesFollowLaterInOrder) {
-  IconvCodec codec;
+  Cp936Converter codec;
   MemoryAppendStore store;
   THistoryFile file(store, codec, "D:\\data\\");
   store.failing = true;

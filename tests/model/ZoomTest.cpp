@@ -20,8 +20,11 @@ constexpr TPoint kScrolls[] = {{0, 0}, {37, 11}, {-5, 250}};
 TEST(ZoomViewTest, EveryPixelRoundTripsAndBoxesHoldTheirOwnPixels) {
   const TRect boxes[] = {{0, 0, 100, 17}, {-3, 5, 7, 9}, {41, 33, 42, 34}};
   for (int32_t percent : kZooms) {
+    // The band the toolbar covers ends at the same pixel at every zoom.
+    EXPECT_EQ(TZoomView(percent, {}, 32).ToClient(TPoint{0, 32}).y, 32);
     for (TPoint scroll : kScrolls) {
-      const TZoomView view(percent, scroll);
+      const int32_t band = scroll.y == 11 ? 32 : 0;
+      const TZoomView view(percent, scroll, band);
       for (int32_t c = -40; c < 120; ++c) {
         const std::optional<TPoint> d = view.ToDiagram({c, c});
         ASSERT_TRUE(d);
@@ -31,11 +34,12 @@ TEST(ZoomViewTest, EveryPixelRoundTripsAndBoxesHoldTheirOwnPixels) {
         ASSERT_TRUE(from.x <= c && c < std::max(to.x, from.x + 1)) << percent << "% pixel " << c;
         if (percent <= 100) {
           ASSERT_EQ(from, (TPoint{c, c})) << percent << "% pixel " << c;
-        } else {
-          ASSERT_EQ(view.ToDiagram(view.ToClient(TPoint{c, c})), (TPoint{c, c})) << percent;
         }
         if (percent == 100) {
           ASSERT_EQ(*d, (TPoint{c + scroll.x, c + scroll.y}));
+        }
+        if (percent > 100) {
+          ASSERT_EQ(view.ToDiagram(view.ToClient(TPoint{c, c})), (TPoint{c, c})) << percent;
         }
         for (const TRect& box : boxes) {
           const TRect pixels = view.ToClient(box);
@@ -82,13 +86,14 @@ TEST(ZoomViewTest, ZoomingAboutAPointKeepsItUnderTheMouse) {
   const struct {
     int32_t from, to;
     TPoint client, scroll;
+    int32_t band;
   } cases[] = {
-      {100, 400, {300, 200}, {0, 0}},   {100, 25, {300, 200}, {900, 700}},
-      {67, 200, {5, 470}, {120, 33}},   {400, 33, {785, 1}, {3001, 77}},
-      {150, 125, {640, 320}, {17, 19}}, {25, 400, {0, 0}, {0, 0}},
+      {100, 400, {300, 200}, {0, 0}, 0},    {100, 25, {300, 200}, {900, 700}, 32},
+      {67, 200, {5, 470}, {120, 33}, 32},   {400, 33, {785, 1}, {3001, 77}, 0},
+      {150, 125, {640, 320}, {17, 19}, 32}, {25, 400, {0, 0}, {0, 0}, 0},
   };
   for (const auto& c : cases) {
-    const TZoomView before(c.from, c.scroll);
+    const TZoomView before(c.from, c.scroll, c.band);
     const TZoomView after = before.ZoomedAbout(c.to, c.client);
     EXPECT_EQ(after.Percent(), c.to);
     // The exact point at the pixel's corner, before and after: half a pixel apart at most.
@@ -99,8 +104,8 @@ TEST(ZoomViewTest, ZoomingAboutAPointKeepsItUnderTheMouse) {
                        exact(before, c.client.x, c.scroll.x)),
               50.0 / c.to + 1e-9)
         << c.from << "->" << c.to;
-    EXPECT_LE(std::abs(exact(after, c.client.y, after.Scroll().y) -
-                       exact(before, c.client.y, c.scroll.y)),
+    EXPECT_LE(std::abs(exact(after, c.client.y - after.Shift(), after.Scroll().y) -
+                       exact(before, c.client.y - before.Shift(), c.scroll.y)),
               50.0 / c.to + 1e-9)
         << c.from << "->" << c.to;
     // In and back out again returns to the same view.
@@ -122,7 +127,7 @@ TEST(ZoomViewTest, WheelStopsAndFit) {
   const TRect contents[] = {
       {8, 40, 1908, 1900}, {300, 400, 500, 417}, {0, 0, 100000, 10}, {8, 40, 792, 590}};
   for (const TRect& content : contents) {
-    const TZoomView fit = FitView(content, area);
+    const TZoomView fit = FitView(content, area, content.Top == 40 ? 32 : 0);
     const TRect shown = fit.ToClient(content);
     EXPECT_GE(fit.Scroll().x, 0);
     EXPECT_GE(fit.Scroll().y, 0);
@@ -131,6 +136,7 @@ TEST(ZoomViewTest, WheelStopsAndFit) {
     EXPECT_LE(shown.Bottom - shown.Top, area.Bottom - area.Top) << content.Right;
     EXPECT_LE(shown.Right, area.Right);
     EXPECT_LE(shown.Bottom, area.Bottom);
+    EXPECT_GE(shown.Top, area.Top) << "under the toolbar";
     if (fit.Percent() < TZoomView::kMaxPercent) {
       const TRect larger = TZoomView(fit.Percent() + 1, {}).ToClient(content);
       EXPECT_TRUE(larger.Right - larger.Left > area.Right - area.Left ||

@@ -55,12 +55,18 @@ class ResourcesTest : public testing::Test {
 TEST_F(ResourcesTest, StringTableHoldsEveryTextAndAResourceFileReplacesThem) {
   ASSERT_NE(dll_.Get(), nullptr);
   DataModule other(L"topo_testres.dll");
-  for (UINT id : {bridge::kStrOk, bridge::kStrCancel, bridge::kStrPleaseEnter,
-                  bridge::kStrStartupPassword, bridge::kStrPrompt}) {
+  for (UINT id :
+       {bridge::kStrOk, bridge::kStrCancel, bridge::kStrPleaseEnter, bridge::kStrStartupPassword,
+        bridge::kStrPrompt, bridge::kStrTidy, bridge::kStrFind, bridge::kStrExportImage,
+        bridge::kStrNoMatch, bridge::kStrMatchOf, bridge::kStrSavePictureTitle,
+        bridge::kStrPngFilter, bridge::kStrPictureName, bridge::kStrPictureNotSaved}) {
     const std::wstring own = LoadPluginString(dll_.Get(), id);
     EXPECT_FALSE(own.empty()) << id;
     EXPECT_NE(own, LoadPluginString(other.Get(), id)) << id;
   }
+  // The history's and the details' texts: the kinds' names and the labels.
+  for (UINT id = bridge::kStrEventKinds; id <= bridge::kStrLastChange; ++id)
+    EXPECT_FALSE(LoadPluginString(dll_.Get(), id).empty()) << id;
   EXPECT_NE(LoadPluginString(dll_.Get(), bridge::kStrStartupPassword).find(L"%s"),
             std::wstring::npos);
   EXPECT_EQ(LoadPluginString(other.Get(), bridge::kStrOk), L"test ok");
@@ -84,7 +90,8 @@ std::vector<std::wstring> LayoutNames(HMODULE module) {
 TEST_F(ResourcesTest, EveryLayoutParsesAndBuilds) {
   const std::vector<std::wstring> shipped = LayoutNames(dll_.Get());
   for (const wchar_t* used :
-       {bridge::kBizFormBaseLayout, bridge::kMainFormLayout, bridge::kFormStatusLayout}) {
+       {bridge::kBizFormBaseLayout, bridge::kMainFormLayout, bridge::kFormStatusLayout,
+        bridge::kHistoryFormLayout}) {
     EXPECT_NE(std::find(shipped.begin(), shipped.end(), used), shipped.end())
         << win32::Cp936FromWide(used);
   }

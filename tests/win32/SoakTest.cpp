@@ -1,6 +1,8 @@
 // The short soak: 200 ticks of refresh, paint and the odd drag against a
-// network that flaps on every tick. After the first 50 the process holds as
-// many GDI and USER objects as at the end, and no box interrupts the operator.
+// network that flaps on every tick, with the event history open. After the
+// first 50 the process holds as many GDI and USER objects as at the end, its
+// memory has stopped growing (the history's bound holds), and no box
+// interrupts the operator.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -7,20 +7,21 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "FakeExchange.h"
+#include "MainFormFixture.h"
 #include "MessageBoxCloser.h"
+#include "PluginExports.h"
 #include "plugin/ModuleState.h"
 #include "ui/ExceptionBoundary.h"
 #include "ui/WindowClasses.h"
-#include "win32/BStr.h"
 #include "window/MainForm.h"
 
 namespace topo::test {
@@ -29,56 +30,32 @@ namespace {
 using plugin::Module;
 using window::TMainForm;
 
-class WindowFaultTest : public testing::Test, protected FakeExchangeServices {
+class WindowFaultTest : public MainFormFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, packerClass.Result());
-    Module().ResetForTest();
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    memConfig.personalDataDir =
-        std::wstring(dir) + L"topo-window-faults-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(memConfig.personalDataDir.c_str(), nullptr);
-    for (auto [key, value] : {std::pair{L"AdminAR", L"AR0"}, std::pair{L"AdminAS", L"admin"}}) {
-      win32::BStr name(key);
-      login.SetValue(name.Get(), win32::Variant::String(value).Get());
-    }
-    frame.Offer(L"ARCom", static_cast<host::IARCom*>(&arCom));
-    frame.Offer(L"MemConfig", &memConfig);
-    frame.Offer(L"PersonalData", &personal);
-    frame.Offer(L"TempData", &temp);
-    frame.Offer(L"LoginInfo", &login);
+    MainFormFixture::SetUp();
+    // Failures in a box with a modal loop of its own, as the module shows them.
+    fixtureDisplay_ = Module().SetErrorDisplay([](HWND owner, const std::wstring& text) {
+      MessageBoxW(owner, text.c_str(), L"topo", MB_OK);
+    });
+    Put(login, L"AdminAR", win32::Variant::String(L"AR0"));
+    Put(login, L"AdminAS", win32::Variant::String(L"admin"));
   }
   void TearDown() override {
-    if (IsWindow(window_)) DestroyWindow(window_);
-    PumpMessages();
-    Module().ResetForTest();
+    Module().SetErrorDisplay(fixtureDisplay_);
+    MainFormFixture::TearDown();
   }
-
-  // A window attached to the fake host, showing one node N with instances 0
-  // and 1 running; later answers carry an "error_info" text.
+  // A window showing one node N with instances 0 and 1 running; later
+  // answers refuse with an "error_info" text.
   TMainForm& Open() {
-    unpacker.table.fields = {L"ar", L"ar_active", L"parent_ar", L"sub_ar", L"sub_as", L"as_active"};
-    unpacker.table.rows.clear();
-    unpacker.table.rows.emplace_back();
-    for (const wchar_t* v : {L"N", L"1,1,0,0,0,0,0,0,0,0", L"", L"", L"", L""})
-      unpacker.table.rows[0].push_back(win32::Variant::String(v));
-    auto* form = bridge::TBizFormBase::GiveToWindow(std::make_unique<TMainForm>(Module()));
-    window_ = form->Handle();
-    form->AttachToHost(3101, hostWindow.Handle(), nullptr, &frame);
-    form->Show();
-    unpacker.table.fields = {L"error_info"};
-    unpacker.table.rows.clear();
-    unpacker.table.rows.emplace_back();
-    unpacker.table.rows[0].push_back(win32::Variant::String(L"refused"));
-    return *form;
+    Report({{L"N", L"1,1,0,0,0,0,0,0,0,0", L"", L"", L"", L""}});
+    TMainForm& form = MainFormFixture::Open();
+    Answer({L"error_info"}, {{L"refused"}});
+    return form;
   }
 
-  FakeMemConfig memConfig;
-  FakeDataContainer personal, temp, login;
-  FakeAppFrame frame;
-  TestWindow hostWindow{true, L"window faults host"};
-  HWND window_ = nullptr;
+ private:
+  plugin::TModuleState::ErrorDisplay fixtureDisplay_;
 };
 
 // The host and the operator, from a thread timer inside whatever modal loop
@@ -104,12 +81,12 @@ class CloseFromModal {
   bool Closed() const { return modal_ != nullptr; }
   // Modal windows that showed after the close, other than the one open then.
   int Strays() const { return static_cast<int>(strays_.size()); }
-  // The host calls of this name made once the close was asked for.
-  int CallsAfterClose(const std::string& name) const {
-    int n = 0;
-    for (size_t i = closedAt_; Closed() && i < log_.calls.size(); ++i)
-      n += log_.calls[i].rfind(name, 0) == 0;
-    return n;
+  // The requests sent once the close was asked for.
+  std::ptrdiff_t RequestsAfterClose() const {
+    if (!Closed()) return 0;
+    return std::count_if(log_.calls.begin() + static_cast<std::ptrdiff_t>(closedAt_),
+                         log_.calls.end(),
+                         [](const std::string& call) { return call.rfind("SendPacket", 0) == 0; });
   }
 
  private:
@@ -171,15 +148,15 @@ TEST_F(WindowFaultTest, ClosedInsideACommandsModalLoopTheCommandSendsNothingMore
     TMainForm& f = Open();
     HWND w = f.Handle();
     unpacker.returnCodes = {1, 1};
-    CloseFromModal host(hostWindow.Handle(), w, log);
+    CloseFromModal host(session.Host(), w, log);
     ui::RunGuarded([&] { c.command(f); }, w);
     PumpMessages();
     EXPECT_TRUE(host.Closed()) << "no modal window showed";
-    EXPECT_EQ(0, host.CallsAfterClose("SendPacket")) << "a request went out after the close";
+    EXPECT_EQ(0, host.RequestsAfterClose()) << "a request went out after the close";
     EXPECT_EQ(0, host.Strays()) << "a box showed after the close";
     EXPECT_FALSE(IsWindow(w)) << "the window outlived its close";
   }
-  EXPECT_EQ(0, arCom.Refs() + packer.Refs() + unpacker.Refs() + frame.Refs());
+  EXPECT_EQ(0, Refs());
 }
 
 // The replacement resource file's window layout has no alarm pictures: a
@@ -196,44 +173,28 @@ TEST_F(WindowFaultTest, LayoutWithoutAlarmPicturesSurvivesFailedRefreshes) {
   EXPECT_EQ(0, boxes.closed) << boxes.lastText.c_str();
 }
 
-BOOL CALLBACK Collect(HWND window, LPARAM windows) {
-  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-  return TRUE;
-}
-
 // Windows keeps a DLL's window classes after FreeLibrary: a later load would
 // find classes whose procedure lies in the unloaded image.
 TEST_F(WindowFaultTest, UnloadingThePluginUnregistersItsWindowClasses) {
   ASSERT_EQ(nullptr, GetModuleHandleW(L"topo.dll")) << "another test keeps topo.dll loaded";
   HMODULE dll = LoadLibraryW(L"topo.dll");
   ASSERT_NE(nullptr, dll);
-  using EntryFn = HWND(__stdcall*)(int, HWND, HWND, IUnknown*, int);
-  auto entry =
-      reinterpret_cast<EntryFn>(reinterpret_cast<void (*)()>(GetProcAddress(dll, "BizEntry")));
+  auto entry = Export<EntryFn>(dll, "BizEntry");
   ASSERT_TRUE(entry);
   MessageBoxCloser boxes;
-  HWND w = entry(3101, hostWindow.Handle(), nullptr, static_cast<host::IAppFrame*>(&frame), 0);
+  HWND w = entry(3101, session.Host(), nullptr, static_cast<host::IAppFrame*>(&frame), 0);
   ASSERT_NE(nullptr, w);
-  // The classes the plug-in may register, and those its window and controls use.
-  std::set<std::wstring> classes(std::begin(ui::kWindowClasses), std::end(ui::kWindowClasses));
-  std::vector<HWND> windows = {w};
-  EnumChildWindows(w, Collect, reinterpret_cast<LPARAM>(&windows));
-  for (HWND c : windows) {
-    wchar_t name[64] = L"";
-    GetClassNameW(c, name, 64);
-    if (GetClassLongPtrW(c, GCLP_HMODULE) == reinterpret_cast<ULONG_PTR>(dll)) classes.insert(name);
-  }
   SendMessageW(w, WM_CLOSE, 0, 0);
   PumpMessages();
   ASSERT_FALSE(IsWindow(w));
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  for (const std::wstring& name : classes)
-    EXPECT_TRUE(GetClassInfoExW(dll, name.c_str(), &wc)) << "never registered: " << name.c_str();
+  for (const wchar_t* name : ui::kWindowClasses)
+    EXPECT_TRUE(GetClassInfoExW(dll, name, &wc)) << "never registered: " << name;
   FreeLibrary(dll);
   ASSERT_EQ(nullptr, GetModuleHandleW(L"topo.dll")) << "topo.dll stayed loaded";
-  for (const std::wstring& name : classes)
-    EXPECT_FALSE(GetClassInfoExW(dll, name.c_str(), &wc)) << "still registered: " << name.c_str();
+  for (const wchar_t* name : ui::kWindowClasses)
+    EXPECT_FALSE(GetClassInfoExW(dll, name, &wc)) << "still registered: " << name;
 }
 
 }  // namespace

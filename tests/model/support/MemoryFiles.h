@@ -1,6 +1,5 @@
 // What the event file needs of the system, in memory: files as byte strings
-// that a test can tear or make fail, and the code page conversion done by the
-// C library's iconv (the shell uses the Windows one).
+// that a test can tear or make fail.
 #pragma once
 
 #include <map>
@@ -27,12 +26,6 @@ class MemoryAppendStore : public AppendStore {
   std::map<std::string, std::string> files;
   bool failing = false;
   int appends = 0;
-};
-
-class IconvCodec : public TextCodec {
- public:
-  std::string Utf8FromCp936(const std::string& text) const override;
-  std::string Cp936FromUtf8(const std::string& text) const override;
 };
 
 }  // namespace topo::test

@@ -28,6 +28,8 @@ using win32::ComPtr;
 constexpr int kArNodes = 12;
 constexpr int kServersPerNode = 3;
 constexpr int kMemoryStretch = 20;
+// Events kept in memory: a few ticks' worth, so the warm-up fills the history.
+constexpr size_t kHistoryBound = 100;
 
 size_t LowestOf(size_t lowest, size_t reading) {
   return lowest == 0 || reading < lowest ? reading : lowest;
@@ -174,11 +176,17 @@ Figures Run(int ticks, int warmUp) {
                        ComPtr<IUnknown>::Borrow(arhost::DataContainer::Create().Get()));
     services->Register(L"TempData",
                        ComPtr<IUnknown>::Borrow(arhost::DataContainer::Create().Get()));
-    // A folder without a baseline: the network alone fills the model.
-    auto config = arhost::MemConfig::Create(std::wstring(temp) + L"topo-soak-none\\");
+    // A folder without a baseline: the network alone fills the model. The
+    // day's event file grows there.
+    const std::wstring folder = std::wstring(temp) + L"topo-soak-none\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    auto config = arhost::MemConfig::Create(folder);
     services->Register(L"MemConfig", ComPtr<IUnknown>::Borrow(config.Get()));
     test::WindowSession session(L"soak host");
     window::TMainForm& form = session.Open(frame.Get());
+    // The history window open all along, on a history whose bound the warm-up reaches.
+    form.SetHistoryCapacity(kHistoryBound);
+    form.btnHistoryClick();
     test::PumpMessages();
     for (int tick = 1; tick <= ticks; ++tick) {
       now = tick;

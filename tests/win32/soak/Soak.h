@@ -1,8 +1,8 @@
 // The soak: the topology window against the simulated host's real ARCom on a
 // network that changes on every tick, refreshed, painted and now and then
-// dragged, tick after tick, while the process's GDI and USER objects and its
-// private bytes are counted. Shared by the short run in the Wine tests and
-// the long one among the benchmarks.
+// dragged, with its event history open, tick after tick, while the process's
+// GDI and USER objects and its private bytes are counted. Shared by the short
+// run in the Wine tests and the long one among the benchmarks.
 #pragma once
 
 #include <cstddef>

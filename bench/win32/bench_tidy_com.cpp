@@ -1,0 +1,90 @@
+// What the tidy layout costs the operator: 2,000 boxes laid out, against one
+// refresh of the same network through the simulated host's COM objects (the
+// request, the answer read through the unpacker, the merge, link resolution
+// and placement), which the window does every few seconds anyway.
+#include <benchmark/benchmark.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "BenchSupport.h"
+#include "GeneratedNetwork.h"
+#include "host/ARCom.h"
+#include "host/Network.h"
+#include "host/Packer.h"
+#include "host/Unpacker.h"
+#include "model/TidyLayout.h"
+#include "window/StatusRefresh.h"
+
+namespace {
+
+using topo::win32::ComPtr;
+
+constexpr int kBoxes = 2000;
+const topo::TRect kCanvas{0, 0, 2000, 2000};
+
+struct World : topo::window::RefreshServices {
+  World()
+      : arCom(new arhost::ARCom(
+            arhost::Network::Parse(topo::test::GeneratedNetwork::Make(kBoxes, 2024).Scenario()),
+            [] { return 0.0; }, L"")),
+        packer(arhost::CreatePacker()),
+        unpacker(arhost::CreateUnpacker()) {}
+  topo::host::IARCom* ARCom() override { return arCom.Get(); }
+  topo::host::IPackerDisp* Packer() override { return packer.Get(); }
+  topo::host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
+
+  ComPtr<arhost::ARCom> arCom;
+  ComPtr<topo::host::IPackerDisp> packer;
+  ComPtr<topo::host::IUnpackerDisp> unpacker;
+  topo::TARNodeList model;
+};
+
+World* world = nullptr;
+
+void Refresh(benchmark::State& state) {
+  for (auto _ : state) {
+    if (!topo::window::RequestAndMerge(*world, world->model, kCanvas))
+      state.SkipWithError("refused");
+  }
+}
+
+void Tidy(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(topo::TidyLayout(world->model, kCanvas));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  benchmark::Initialize(&argc, argv);
+  int status = 0;
+  {
+    World w;
+    world = &w;
+    // The first refresh adds every node; the benchmark measures the steady state.
+    topo::window::RequestAndMerge(w, w.model, kCanvas);
+    int boxes = 0;
+    for (int32_t a = 0; a < w.model.Count(); ++a) boxes += 1 + w.model.Items(a).SubASs.Count();
+    std::printf("bench_tidy_com: %d boxes in the model\n", boxes);
+    for (auto* b : {benchmark::RegisterBenchmark("refresh_com_2k", Refresh),
+                    benchmark::RegisterBenchmark("tidy_2k", Tidy)})
+      b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+    topo::bench::MedianCollector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    const double refresh = collector.medians["refresh_com_2k"];
+    const double tidy = collector.medians["tidy_2k"];
+    if (refresh <= 0 || tidy <= 0) {
+      std::fprintf(stderr, "bench_tidy_com: a benchmark did not run\n");
+      status = 1;
+    } else {
+      std::printf("ratio tidy_2k %.3f 5\n", tidy / refresh);
+    }
+    world = nullptr;
+  }
+  benchmark::Shutdown();
+  CoUninitialize();
+  return status;
+}

@@ -1,0 +1,119 @@
+// What fitting a large diagram costs: about 1,000 boxes laid out tidily on a
+// 2000 x 2000 canvas and fitted into an 800 x 600 client area, the window
+// repainted whole, against painting the same diagram in full at 100% into a
+// memory bitmap. A fitted window shows every box, so culling saves nothing;
+// boxes too small to read go without their labels instead.
+#include <benchmark/benchmark.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "BenchSupport.h"
+#include "GeneratedNetwork.h"
+#include "host/ARCom.h"
+#include "host/Network.h"
+#include "host/Packer.h"
+#include "host/Unpacker.h"
+#include "model/TidyLayout.h"
+#include "plugin/ModuleState.h"
+#include "win32/GdiCanvas.h"
+#include "win32/GdiHandles.h"
+#include "window/MainForm.h"
+
+namespace {
+
+using topo::window::TMainForm;
+
+constexpr int kBoxes = 1000;
+constexpr int kCanvas = 2000;
+
+struct Services : topo::window::RefreshServices {
+  Services()
+      : arCom(new arhost::ARCom(
+            arhost::Network::Parse(topo::test::GeneratedNetwork::Make(kBoxes, 2024).Scenario()),
+            [] { return 0.0; }, L"")),
+        packer(arhost::CreatePacker()),
+        unpacker(arhost::CreateUnpacker()) {}
+  topo::host::IARCom* ARCom() override { return arCom.Get(); }
+  topo::host::IPackerDisp* Packer() override { return packer.Get(); }
+  topo::host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
+  topo::win32::ComPtr<arhost::ARCom> arCom;
+  topo::win32::ComPtr<topo::host::IPackerDisp> packer;
+  topo::win32::ComPtr<topo::host::IUnpackerDisp> unpacker;
+};
+
+TMainForm* form = nullptr;
+
+void FittedPaint(benchmark::State& state) {
+  for (auto _ : state) {
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    GdiFlush();
+  }
+}
+
+void FullPaint(benchmark::State& state) {
+  topo::win32::WindowDc screen(nullptr);
+  topo::win32::MemoryDc dc(screen.Get());
+  topo::win32::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), kCanvas, kCanvas));
+  topo::win32::SelectedObject selected(dc.Get(), bitmap.Get());
+  topo::win32::SelectedObject brush(dc.Get(), GetSysColorBrush(COLOR_BTNFACE));
+  const RECT all{0, 0, kCanvas, kCanvas};
+  for (auto _ : state) {
+    FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+    topo::win32::GdiCanvas canvas(dc.Get());
+    benchmark::DoNotOptimize(form->Model().DrawDiagram(canvas, {0, 0}, true));
+    GdiFlush();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  benchmark::Initialize(&argc, argv);
+  int status = 0;
+  {
+    Services services;
+    form = topo::bridge::TBizFormBase::GiveToWindow(
+        std::make_unique<TMainForm>(topo::plugin::Module()));
+    // The width and height settings at their largest, as the operator sets
+    // them for a large network, so that no box lies off the canvas.
+    form->SetCanvasSettings(kCanvas, kCanvas);
+    topo::window::RequestAndMerge(services, form->Model(), form->CanvasRect());
+    topo::TidyLayout(form->Model(), form->CanvasRect());
+    form->Show();
+    // Scroll bars come and go with the zoom: sized until the client area is 800 x 600.
+    for (int pass = 0; pass < 3; ++pass) {
+      RECT window, client;
+      GetWindowRect(form->Handle(), &window);
+      GetClientRect(form->Handle(), &client);
+      SetWindowPos(form->Handle(), nullptr, 0, 0, window.right - window.left + 800 - client.right,
+                   window.bottom - window.top + 600 - client.bottom, SWP_NOZORDER | SWP_NOMOVE);
+      form->ZoomToFit();
+    }
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    std::printf("bench_zoom_paint: %d AR nodes fitted at %d%% into %ldx%ld\n",
+                form->Model().Count(), form->View().Percent(), client.right, client.bottom);
+    for (auto* b : {benchmark::RegisterBenchmark("fitted_window_paint_1k", FittedPaint),
+                    benchmark::RegisterBenchmark("full_paint_1k", FullPaint)})
+      b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+    topo::bench::MedianCollector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    const double fitted = collector.medians["fitted_window_paint_1k"];
+    const double full = collector.medians["full_paint_1k"];
+    if (fitted <= 0 || full <= 0) {
+      std::fprintf(stderr, "bench_zoom_paint: a benchmark did not run\n");
+      status = 1;
+    } else {
+      std::printf("ratio zoom_fit_vs_full_1k %.3f 1.1\n", fitted / full);
+    }
+    DestroyWindow(form->Handle());
+  }
+  benchmark::Shutdown();
+  CoUninitialize();
+  return status;
+}
