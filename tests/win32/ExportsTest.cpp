@@ -217,8 +217,9 @@ TEST_F(ExportsTest, EnglishResourceFileShowsTheWindowInEnglish) {
   HWND w = Create();
   ASSERT_NE(w, nullptr);
   const std::vector<std::wstring> texts = {
-      L"5",       L"600",           L"800",        L"Height",   L"Interval", L"Rearrange",
-      L"Refresh", L"Save baseline", L"Show links", L"Topology", L"Width",    L"s"};
+      L"5",          L"600",  L"800",      L"Find",      L"Height",  L"History",
+      L"Interval",   L"Mute", L"Picture",  L"Rearrange", L"Refresh", L"Save baseline",
+      L"Show links", L"Tidy", L"Topology", L"Width",     L"s"};
   EXPECT_EQ(TextsOf(w), texts);
   DestroyWindow(w);
 }
