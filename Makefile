@@ -1,6 +1,7 @@
 # make demo: the plug-in in the simulated host (headless under Xvfb it writes a screenshot).
 # make test: every test: native, sanitized, fuzzed, and both Windows builds under Wine.
 # make bench: every benchmark, with one "ratio NAME VALUE GOAL" line per goal.
+# make dist: the release package, dist/topo-VERSION/ and its zip.
 # Each first runs scripts/setup.sh, which installs what is missing and decides
 # whether this machine runs 32-bit programs (build/win32-suites).
 #
@@ -25,7 +26,7 @@ WIN32_VERDICT = $(shell cat $(B)/win32-suites 2>/dev/null || echo 'skip: no set-
 RUN_BITS = $(if $(and $(filter run,$(WIN32_VERDICT)),$(filter 1,$(words $(WIN32_VERDICT)))),32,64)
 
 .PHONY: setup native asan fuzz win32 win64 test test-native test-asan test-fuzz test-win32 \
-        test-win64 bench demo format clean
+        test-win64 bench demo dist format clean
 
 setup:
 	@bash scripts/setup.sh
@@ -104,9 +105,18 @@ demo: setup
 	  echo "demo: screenshots written to $(SCREENSHOT) and, every 3 s, $(basename $(SCREENSHOT))-N.png"; \
 	fi
 
+# The product in release mode with debug information, which the package keeps
+# apart from the DLL; no build folder or link time in the binaries, so the same
+# sources give the same package (scripts/dist.sh).
+dist: setup
+	cmake -S . -B $(B)/dist -DCMAKE_BUILD_TYPE=Release -DTOPO_PACKAGE=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
+	cmake --build $(B)/dist -j $(JOBS) --target topo topo_en
+	bash scripts/dist.sh $(B)/dist dist
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf $(B)/native $(B)/asan $(B)/fuzz $(B)/win32 $(B)/win64 $(B)/bench $(B)/bench-win32 \
-	  $(B)/bench-win64
+	  $(B)/bench-win64 $(B)/dist dist

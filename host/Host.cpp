@@ -179,6 +179,12 @@ int Host::Run() {
   offer(L"MemConfig", MemConfig::Create(dataDir).Get());
   offer(L"LoginInfo", login.Get());
 
+  if (!options_.screenshot.empty()) {
+    // A scripted run with its picture: the pointer waits in the screen's far
+    // corner, off the frame, so no box under wherever it happened to be shows
+    // its tooltip in the picture; --hover moves it where a run wants it.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
   if (!frame_.Create(Title(), options_.width, options_.height, !options_.screenshot.empty())) {
     Say(L"arhost: cannot create the frame window");
     return 2;

@@ -65,6 +65,10 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
       o.plugin = a;
       continue;
     }
+    if (a == L"--version") {
+      o.version = true;
+      continue;
+    }
     if (i + 1 == args.size()) return *error = a + L" needs a value", std::nullopt;
     const std::wstring& v = args[++i];
     bool ok = true;
@@ -114,7 +118,7 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, std::
     }
     if (!ok) return *error = L"bad value for " + a + L": " + v, std::nullopt;
   }
-  if (o.plugin.empty()) return *error = L"no plug-in DLL given", std::nullopt;
+  if (o.plugin.empty() && !o.version) return *error = L"no plug-in DLL given", std::nullopt;
   return o;
 }
 

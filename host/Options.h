@@ -48,10 +48,12 @@ struct Options {
   std::vector<KeyPresses> keys;
   std::vector<std::wstring> without;  // services the host leaves out
   std::optional<StatusQuery> status;
+  bool version = false;  // only show the versions of arhost.exe and the plug-in
 };
 
 inline constexpr wchar_t kUsage[] =
-    L"usage: arhost PLUGIN.dll [--resource FILE] [--scenario FILE] [--data-dir DIR]\n"
+    L"usage: arhost --version [PLUGIN.dll]\n"
+    L"       arhost PLUGIN.dll [--resource FILE] [--scenario FILE] [--data-dir DIR]\n"
     L"         [--request-log FILE] [--size WxH] [--without SERVICE]...\n"
     L"         [--screenshot FILE.png [--after SECONDS] [--every SECONDS]]\n"
     L"         [--click X,Y@SECONDS]... [--hover X,Y@SECONDS]...\n"

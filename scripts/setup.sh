@@ -19,7 +19,7 @@ verdict="$build/win32-suites"
 mkdir -p "$build"
 
 native_pkgs=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-             libbenchmark-dev libxml2-dev pkg-config clang-format)
+             libbenchmark-dev libxml2-dev pkg-config clang-format zip)
 win_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine64 fonts-wine xvfb xauth fonts-wqy-microhei)

@@ -18,10 +18,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "host/ARCom.h"
-#include "host/Network.h"
-#include "host/Packer.h"
-#include "host/Unpacker.h"
+#include "SimulatedServices.h"
 #include "win32/UnpackerReportReader.h"
 #include "win32/Variant.h"
 #include "window/EventRecorder.h"
@@ -29,7 +26,6 @@
 
 namespace {
 
-using topo::win32::ComPtr;
 using topo::win32::Variant;
 
 const char* const kFields[] = {"ar", "ar_active", "parent_ar", "sub_ar", "sub_as", "as_active"};
@@ -49,19 +45,8 @@ struct AsciiCodec : topo::TextCodec {
   std::string Cp936FromUtf8(const std::string& text) const override { return text; }
 };
 
-struct World : topo::window::RefreshServices {
-  explicit World(int nodes)
-      : arCom(new arhost::ARCom(
-            arhost::Network::Parse(topo::bench::TreeScenario(nodes)), [] { return 0.0; }, L"")),
-        packer(arhost::CreatePacker()),
-        unpacker(arhost::CreateUnpacker()) {}
-  topo::host::IARCom* ARCom() override { return arCom.Get(); }
-  topo::host::IPackerDisp* Packer() override { return packer.Get(); }
-  topo::host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
-
-  ComPtr<arhost::ARCom> arCom;
-  ComPtr<topo::host::IPackerDisp> packer;
-  ComPtr<topo::host::IUnpackerDisp> unpacker;
+struct World : topo::bench::SimulatedServices {
+  explicit World(int nodes) : SimulatedServices(topo::bench::TreeScenario(nodes)) {}
   topo::TARNodeList model;
   Variant answer;  // one answer, kept for the floor
   DroppedFile file;

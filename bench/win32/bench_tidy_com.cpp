@@ -10,34 +10,17 @@
 
 #include "BenchSupport.h"
 #include "GeneratedNetwork.h"
-#include "host/ARCom.h"
-#include "host/Network.h"
-#include "host/Packer.h"
-#include "host/Unpacker.h"
+#include "SimulatedServices.h"
 #include "model/TidyLayout.h"
 #include "window/StatusRefresh.h"
 
 namespace {
 
-using topo::win32::ComPtr;
-
 constexpr int kBoxes = 2000;
 const topo::TRect kCanvas{0, 0, 2000, 2000};
 
-struct World : topo::window::RefreshServices {
-  World()
-      : arCom(new arhost::ARCom(
-            arhost::Network::Parse(topo::test::GeneratedNetwork::Make(kBoxes, 2024).Scenario()),
-            [] { return 0.0; }, L"")),
-        packer(arhost::CreatePacker()),
-        unpacker(arhost::CreateUnpacker()) {}
-  topo::host::IARCom* ARCom() override { return arCom.Get(); }
-  topo::host::IPackerDisp* Packer() override { return packer.Get(); }
-  topo::host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
-
-  ComPtr<arhost::ARCom> arCom;
-  ComPtr<topo::host::IPackerDisp> packer;
-  ComPtr<topo::host::IUnpackerDisp> unpacker;
+struct World : topo::bench::SimulatedServices {
+  World() : SimulatedServices(topo::test::GeneratedNetwork::Make(kBoxes, 2024).Scenario()) {}
   topo::TARNodeList model;
 };
 

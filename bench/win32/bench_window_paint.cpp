@@ -11,9 +11,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "host/ARCom.h"
-#include "host/Packer.h"
-#include "host/Unpacker.h"
+#include "SimulatedServices.h"
 #include "plugin/ModuleState.h"
 #include "win32/GdiCanvas.h"
 #include "win32/GdiHandles.h"
@@ -26,18 +24,8 @@ using topo::window::TMainForm;
 constexpr int kNodes = 10000;
 constexpr int kCanvas = 2000;
 
-struct Services : topo::window::RefreshServices {
-  Services()
-      : arCom(new arhost::ARCom(
-            arhost::Network::Parse(topo::bench::TreeScenario(kNodes)), [] { return 0.0; }, L"")),
-        packer(arhost::CreatePacker()),
-        unpacker(arhost::CreateUnpacker()) {}
-  topo::host::IARCom* ARCom() override { return arCom.Get(); }
-  topo::host::IPackerDisp* Packer() override { return packer.Get(); }
-  topo::host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
-  topo::win32::ComPtr<arhost::ARCom> arCom;
-  topo::win32::ComPtr<topo::host::IPackerDisp> packer;
-  topo::win32::ComPtr<topo::host::IUnpackerDisp> unpacker;
+struct Services : topo::bench::SimulatedServices {
+  Services() : SimulatedServices(topo::bench::TreeScenario(kNodes)) {}
 };
 
 TMainForm* form = nullptr;

@@ -12,10 +12,7 @@
 
 #include "BenchSupport.h"
 #include "GeneratedNetwork.h"
-#include "host/ARCom.h"
-#include "host/Network.h"
-#include "host/Packer.h"
-#include "host/Unpacker.h"
+#include "SimulatedServices.h"
 #include "model/TidyLayout.h"
 #include "plugin/ModuleState.h"
 #include "win32/GdiCanvas.h"
@@ -29,19 +26,8 @@ using topo::window::TMainForm;
 constexpr int kBoxes = 1000;
 constexpr int kCanvas = 2000;
 
-struct Services : topo::window::RefreshServices {
-  Services()
-      : arCom(new arhost::ARCom(
-            arhost::Network::Parse(topo::test::GeneratedNetwork::Make(kBoxes, 2024).Scenario()),
-            [] { return 0.0; }, L"")),
-        packer(arhost::CreatePacker()),
-        unpacker(arhost::CreateUnpacker()) {}
-  topo::host::IARCom* ARCom() override { return arCom.Get(); }
-  topo::host::IPackerDisp* Packer() override { return packer.Get(); }
-  topo::host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
-  topo::win32::ComPtr<arhost::ARCom> arCom;
-  topo::win32::ComPtr<topo::host::IPackerDisp> packer;
-  topo::win32::ComPtr<topo::host::IUnpackerDisp> unpacker;
+struct Services : topo::bench::SimulatedServices {
+  Services() : SimulatedServices(topo::test::GeneratedNetwork::Make(kBoxes, 2024).Scenario()) {}
 };
 
 TMainForm* form = nullptr;

@@ -28,6 +28,11 @@ inline constexpr UINT kStrCancel = 65521;
 inline constexpr UINT kStrPleaseEnter = 65522;
 inline constexpr UINT kStrStartupPassword = 65523;
 inline constexpr UINT kStrPrompt = 65524;
+inline constexpr UINT kStrRefusedRemoval = 65525;
+inline constexpr UINT kStrChooseInstance = 65526;
+inline constexpr UINT kStrChooseFunction = 65527;
+inline constexpr UINT kStrErrorReturned = 65528;
+
 // What screen readers are told beside the nodes' own names.
 inline constexpr UINT kStrAccARNode = 65500;             // an AR box
 inline constexpr UINT kStrAccASNode = 65501;             // an AS box of AR node "%s"

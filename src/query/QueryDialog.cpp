@@ -12,10 +12,6 @@
 namespace topo::query {
 namespace {
 
-// "请先选择编号！" and "请先选择功能！" in code page 936.
-constexpr char kChooseInstance[] = "\xC7\xEB\xCF\xC8\xD1\xA1\xD4\xF1\xB1\xE0\xBA\xC5\xA3\xA1";
-constexpr char kChooseFunction[] = "\xC7\xEB\xCF\xC8\xD1\xA1\xD4\xF1\xB9\xA6\xC4\xDC\xA3\xA1";
-
 std::wstring ItemText(HWND list, LRESULT index) {
   LRESULT n = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (n == CB_ERR) return {};
@@ -80,10 +76,14 @@ void TFormStatus::ShowMessage(const std::string& text) {
 }
 
 void TFormStatus::btnExecClick(HWND) {
-  if (SendMessageW(cmbNo_, CB_GETCURSEL, 0, 0) == CB_ERR) return Warn(kChooseInstance, cmbNo_);
-  LRESULT function = SendMessageW(cmbFunction_, CB_GETCURSEL, 0, 0);
-  if (function == CB_ERR) return Warn(kChooseFunction, cmbFunction_);
+  // The warnings' texts, too, come from the host window's resource source.
   if (!HostForm) throw std::logic_error("the status dialog has no host window");
+  const HMODULE texts = HostForm->Services().ResourceSource();
+  if (SendMessageW(cmbNo_, CB_GETCURSEL, 0, 0) == CB_ERR)
+    return Warn(bridge::LoadPluginStringCp936(texts, bridge::kStrChooseInstance), cmbNo_);
+  LRESULT function = SendMessageW(cmbFunction_, CB_GETCURSEL, 0, 0);
+  if (function == CB_ERR)
+    return Warn(bridge::LoadPluginStringCp936(texts, bridge::kStrChooseFunction), cmbFunction_);
   ExecuteStatusQuery(*HostForm, win32::Cp936FromWide(ui::WindowText(cmbNo_)),
                      win32::Cp936FromWide(ItemText(cmbFunction_, function)), *this);
 }

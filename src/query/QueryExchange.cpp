@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "bridge/HostExchange.h"
+#include "bridge/ResourceLookup.h"
 #include "query/QueryFunctions.h"
 #include "win32/CheckedCall.h"
 #include "win32/UnpackerReportReader.h"
@@ -14,9 +15,6 @@
 
 namespace topo::query {
 namespace {
-
-// "返回错误" in code page 936.
-constexpr char kErrorReturned[] = "\xB7\xB5\xBB\xD8\xB4\xED\xCE\xF3";
 
 // The opened answer, read through the host's unpacker; every failing call
 // throws.
@@ -64,7 +62,9 @@ std::optional<std::string> QueryStatus(bridge::TBizFormBase& host, const TStatus
   const LONG errorNo = bridge::ErrorNo(arCom);
   if (errorNo != 0) {
     win32::UnpackerReportReader error(unpacker);
-    return kErrorReturned + std::to_string(errorNo) + "\r" + error.FieldText("error_info");
+    return bridge::LoadPluginStringCp936(host.Services().ResourceSource(),
+                                         bridge::kStrErrorReturned) +
+           std::to_string(errorNo) + "\r" + error.FieldText("error_info");
   }
   UnpackerAnswer table(unpacker);
   FillResultGrid(table, grid);

@@ -45,8 +45,6 @@ constexpr LONG kRestartFunction = 51212;
 constexpr LONG kSendTimeout = 2000;
 constexpr LONG kAnswerTimeout = 3000;
 constexpr char kEnabledListFile[] = "ARASList.xml";
-constexpr wchar_t kRefusedRemoval[] =
-    L"\x4E0D\x80FD\x5220\x9664\x6D3B\x52A8\x8282\x70B9";  // cannot remove an active node
 
 // Entries before the instance entries of a sub-menu: "全部" and a separator.
 constexpr int kFixedEntries = 2;
@@ -356,8 +354,10 @@ void TMainForm::muiRemoveClick() {
   if (result == TARNodeList::RemoveResult::RefusedActive) {
     const std::wstring caption =
         bridge::LoadPluginString(Services().ResourceSource(), bridge::kStrPrompt);
+    const std::wstring text =
+        bridge::LoadPluginString(Services().ResourceSource(), bridge::kStrRefusedRemoval);
     // The last step: nothing of the window is touched after the box.
-    MessageBoxW(DialogOwner(), kRefusedRemoval, caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(DialogOwner(), text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
   }
 }
 

@@ -1,6 +1,6 @@
-// The topology window's lifecycle, settings, painting, mouse glue, refresh
-// cycle and alarms. The mouse reaches the model in diagram coordinates
-// through the view, so that hit testing and dragging follow the zoom.
+// The topology window's lifecycle, mouse glue, refresh cycle and alarms. The
+// mouse reaches the model in diagram coordinates through the view, so that
+// hit testing and dragging follow the zoom.
 #include "window/MainForm.h"
 
 #include <commctrl.h>
@@ -48,26 +48,6 @@ TMouseButton ButtonOf(UINT message) {
       return TMouseButton::Left;
   }
 }
-
-// The back buffer a paint draws into: the update rectangle only, so a paint
-// costs what is visible, and no flicker reaches the screen.
-class BackBuffer {
- public:
-  BackBuffer(HDC target, const RECT& area)
-      : dc_(target),
-        bitmap_(CreateCompatibleBitmap(target, std::max(1L, area.right - area.left),
-                                       std::max(1L, area.bottom - area.top))),
-        selected_(dc_.Get(), bitmap_.Get()) {
-    if (!dc_.Get() || !bitmap_) throw std::runtime_error("cannot create the paint buffer");
-    SetViewportOrgEx(dc_.Get(), -area.left, -area.top, nullptr);
-  }
-  HDC Dc() const { return dc_.Get(); }
-
- private:
-  win32::MemoryDc dc_;
-  win32::Bitmap bitmap_;
-  win32::SelectedObject selected_;
-};
 
 }  // namespace
 
@@ -136,172 +116,6 @@ const void* TMainForm::LoadSound(const char* name) const {
   if (!found) return nullptr;
   HGLOBAL loaded = LoadResource(self, found);
   return loaded ? LockResource(loaded) : nullptr;
-}
-
-void TMainForm::ReadSetting(const wchar_t* key, const wchar_t* upDown, int otherwise) {
-  const win32::Variant value = bridge::ReadValue(GetPersonalData(), "PersonalData", key);
-  // A stored value that is no integer (another program's, or a damaged file)
-  // counts as none, rather than keeping the window from opening. It is not
-  // replaced on close unless the operator sets the value meanwhile: what was
-  // stored may still be good, and only this reading of it failed.
-  const std::optional<LONG> number = value.IsEmpty() ? std::nullopt : bridge::Int32Of(value.Get());
-  SetUpDown(upDown, number ? static_cast<int>(*number) : otherwise);
-  if (!value.IsEmpty() && !number) unreadSettings_.emplace_back(key, UpDownPosition(upDown));
-}
-
-int TMainForm::UpDownPosition(const wchar_t* name) const {
-  return static_cast<int>(SendMessageW(Control(name), UDM_GETPOS32, 0, 0));
-}
-
-void TMainForm::SetCanvasSettings(int width, int height) {
-  SetUpDown(L"udWidth", width);
-  SetUpDown(L"udHeight", height);
-}
-
-void TMainForm::SetUpDown(const wchar_t* name, int position) {
-  HWND upDown = Control(name);
-  int low = 0, high = 0;
-  SendMessageW(upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-               reinterpret_cast<LPARAM>(&high));
-  position = std::clamp(position, low, high);
-  SendMessageW(upDown, UDM_SETPOS32, 0, position);
-  // The buddy shows the position, and its change handler runs, also when the
-  // position was already there (the up-down then leaves the buddy alone).
-  HWND buddy = reinterpret_cast<HWND>(SendMessageW(upDown, UDM_GETBUDDY, 0, 0));
-  if (buddy) SetWindowTextW(buddy, std::to_wstring(position).c_str());
-}
-
-void TMainForm::ReadZoomSetting() {
-  const win32::Variant value = bridge::ReadValue(GetPersonalData(), "PersonalData", L"Zoom");
-  // As with the other settings, a stored value that is no integer counts as
-  // none and is kept unless the operator zooms.
-  if (value.IsEmpty()) return;
-  const std::optional<LONG> number = bridge::Int32Of(value.Get());
-  if (!number) {
-    unreadSettings_.emplace_back(L"Zoom", zoomPercent_);
-    return;
-  }
-  zoomPercent_ = TZoomView(static_cast<int32_t>(*number), {}).Percent();
-}
-
-TZoomView TMainForm::View() const {
-  return TZoomView(zoomPercent_, {ScrollPosition(SB_HORZ), ScrollPosition(SB_VERT)}, ToolbarBand());
-}
-
-int TMainForm::ToolbarBand() const {
-  LONG band = 0;
-  for (const RECT& bounds : ToolbarBounds_) band = std::max(band, bounds.bottom);
-  return static_cast<int>(band) + kBandMargin;
-}
-
-void TMainForm::UpdateScrollRanges() {
-  canvas_ = {0, 0, UpDownPosition(L"udWidth"), UpDownPosition(L"udHeight")};
-  const TPoint ranges = View().Ranges({canvas_.Right, canvas_.Bottom});
-  SetScrollRange(SB_HORZ, ranges.x);
-  SetScrollRange(SB_VERT, ranges.y);
-}
-
-TRect TMainForm::DiagramToClient(const TRect& box) const { return View().ToClient(box); }
-
-void TMainForm::SetTimer(bool enabled, UINT interval) {
-  timerEnabled_ = enabled;
-  timerInterval_ = interval;
-  if (!Handle()) return;
-  if (enabled)
-    ::SetTimer(Handle(), kTimerId, interval, nullptr);
-  else
-    KillTimer(Handle(), kTimerId);
-}
-
-void TMainForm::edTimerChange() {
-  const int seconds =
-      ParseInt32(win32::Cp936FromWide(ui::WindowText(Control(L"edTimer")))).value_or(2);
-  SetTimer(timerEnabled_, static_cast<UINT>(seconds) * 1000u);
-}
-
-void TMainForm::edWidthChange() {
-  UpdateScrollRanges();
-  Model_->PlaceOutsideNodes(CanvasRect());
-}
-
-void TMainForm::edHeightChange() {
-  UpdateScrollRanges();
-  Model_->PlaceOutsideNodes(CanvasRect());
-}
-
-void TMainForm::FormResize() {
-  RECT client;
-  GetClientRect(Handle(), &client);
-  if (client.right > UpDownPosition(L"udWidth")) SetUpDown(L"udWidth", client.right);
-  if (client.bottom > UpDownPosition(L"udHeight")) SetUpDown(L"udHeight", client.bottom);
-  UpdateScrollRanges();
-  Model_->PlaceOutsideNodes(CanvasRect());
-}
-
-bool TMainForm::DisplayLinks() const {
-  return SendMessageW(Control(L"cbDisplayLine"), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void TMainForm::PinControls() {
-  const auto pin = [this](HWND control, const RECT& want) {
-    RECT now;
-    GetWindowRect(control, &now);
-    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&now), 2);
-    if (now.left != want.left || now.top != want.top)
-      SetWindowPos(control, nullptr, want.left, want.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  for (int i = 0; i < kToolbarCount; ++i) pin(ToolbarControls_[i], ToolbarBounds_[i]);
-  for (const auto& [control, bounds] : pinned_) pin(control, bounds);
-}
-
-void TMainForm::FormPaint(HDC dc, const RECT& update) {
-  PinControls();
-  InactiveLinkDrawn_ = false;
-  BackBuffer buffer(dc, update);
-  HDC back = buffer.Dc();
-  FillRect(back, &update, GetSysColorBrush(COLOR_BTNFACE));
-  InactiveLinkDrawn_ = PaintDiagram(back, View());
-  if (keyboardInUse_) DrawSelectionFocus(back);
-  BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, back,
-         update.left, update.top, SRCCOPY);
-}
-
-bool TMainForm::PaintDiagram(HDC dc, const TZoomView& view) {
-  // What the canvas takes as the label font, colour and fill, and its pen.
-  win32::SelectedObject brush(dc, GetSysColorBrush(COLOR_BTNFACE));
-  win32::SelectedObject font(dc, view.Percent() == 100 ? Font() : LabelFont(view.Percent()));
-  win32::SelectedObject pen(dc, GetStockObject(BLACK_PEN));
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  win32::GdiCanvas canvas(dc);
-  if (view.Percent() == 100)  // exactly the unzoomed drawing
-    return Model_->DrawDiagram(canvas, {-view.Scroll().x, -view.Scroll().y}, DisplayLinks()) != 0;
-  ZoomCanvas zoomed(canvas, view, LabelsLegible(view.Percent()));
-  return Model_->DrawDiagram(zoomed, {}, DisplayLinks()) != 0;
-}
-
-HFONT TMainForm::LabelFont(int percent) {
-  if (percent != labelFontPercent_) {
-    LOGFONTW font{};
-    GetObjectW(Font(), sizeof font, &font);
-    const LONG height = MulDiv(font.lfHeight, percent, 100);
-    font.lfHeight = height != 0 ? height : (font.lfHeight < 0 ? -1 : 1);
-    labelFont_.Reset(CreateFontIndirectW(&font));
-    labelFontPercent_ = percent;
-  }
-  return labelFont_ ? labelFont_.Get() : Font();
-}
-
-void TMainForm::DrawSelectionFocus(HDC dc) {
-  if (Model_->ZOrder.Count() == 0) return;
-  const TRect* box = BoxOf(*Model_, Model_->ZOrder.Items(0));
-  if (!box) return;
-  // Around the box and the status bar row under it.
-  const TRect pixels = View().ToClient(*box);
-  const RECT around{pixels.Left - 2, pixels.Top - 2, pixels.Right + 2, pixels.Bottom + 3};
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, RGB(255, 255, 255));
-  DrawFocusRect(dc, &around);
 }
 
 void TMainForm::cbDisplayLineClick() { btnRefreshClick(); }

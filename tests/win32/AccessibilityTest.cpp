@@ -94,8 +94,7 @@ class AccessibilityTest : public testing::Test {
     model.Items(hq).ActiveFlags = {0, 1, 0, 0, 1};
     AddAS(model, hq, "quote", 0, {40, 240, 140, 257});
     AddAR(model, "edge", 1, {1500, 140, 1600, 157});
-    form->SetScrollRange(SB_HORZ, 2000);
-    form->SetScrollRange(SB_VERT, 2000);
+    form->SetCanvasSettings(2000, 2000);
     form->SetScrollPosition(SB_HORZ, 5);
     form->SetScrollPosition(SB_VERT, 30);
     window = form->Handle();

@@ -6,9 +6,11 @@
 // psapi.h needs the types of windows.h.
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "FakeHost.h"
 #include "MessageBoxCloser.h"
@@ -27,6 +29,20 @@ SIZE OuterSize(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
   return {r.right - r.left, r.bottom - r.top};
+}
+
+BOOL CALLBACK AddText(HWND w, LPARAM texts) {
+  if (!Caption(w).empty())
+    reinterpret_cast<std::vector<std::wstring>*>(texts)->push_back(Caption(w));
+  return TRUE;
+}
+
+// What a window and its controls show, sorted, the empty ones left out.
+std::vector<std::wstring> TextsOf(HWND w) {
+  std::vector<std::wstring> texts{Caption(w)};
+  EnumChildWindows(w, AddText, reinterpret_cast<LPARAM>(&texts));
+  std::sort(texts.begin(), texts.end());
+  return texts;
 }
 
 // The plug-in's own topology window caption, "拓扑图".
@@ -192,6 +208,20 @@ TEST_F(ExportsTest, ResourceFileReplacesLayoutWhileInitialised) {
   EXPECT_EQ(Caption(own), kOwnCaption);
   DestroyWindow(redirected);
   DestroyWindow(own);
+}
+
+// The English resource file through BizInit: the topology window shows its
+// caption and toolbar in English.
+TEST_F(ExportsTest, EnglishResourceFileShowsTheWindowInEnglish) {
+  init_(0, "topo_en.dll", &host_, 0);
+  HWND w = Create();
+  ASSERT_NE(w, nullptr);
+  const std::vector<std::wstring> texts = {
+      L"5",          L"600",  L"800",      L"Find",      L"Height",  L"History",
+      L"Interval",   L"Mute", L"Picture",  L"Rearrange", L"Refresh", L"Save baseline",
+      L"Show links", L"Tidy", L"Topology", L"Width",     L"s"};
+  EXPECT_EQ(TextsOf(w), texts);
+  DestroyWindow(w);
 }
 
 TEST_F(ExportsTest, InitCountBalancesAndLoadsOnlyTheFirstFile) {

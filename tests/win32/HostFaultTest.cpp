@@ -296,11 +296,11 @@ const Rule kRules[] = {
     {Refresh, "SendPacket", Fault::WrongType, kAlarm},
     {Refresh, "GetValue", Fault::WrongType, kAlarm},
     {Refresh, "", Fault::None, kFine},
+    // Who sends a command is only recorded: without it the command goes on.
+    {Command, "LoginInfo.GetValue LoginName", Fault::None, kFine},
     {Command, "", Fault::Error, kBox},
     {Command, "", Fault::TimedOut, kBox},
     {Command, "GetService", Fault::None, kBox},
-    // Who sends a command is only recorded: without it the command goes on.
-    {Command, "LoginInfo.GetValue LoginName", Fault::None, kFine},
     {Command, "LoginInfo.GetValue", Fault::WrongType, kBox},
     {Command, "SendPacket", Fault::WrongType, kBox},
     {Command, "", Fault::None, kFine},

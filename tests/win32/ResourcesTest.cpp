@@ -1,10 +1,12 @@
 // What topo.dll carries as resources, read the way the plug-in reads them:
 // the string table and its redirection to a resource file, every window
-// layout parsed and built, the two sounds and pictures; and the layout
-// format's refusal of malformed text.
+// layout parsed and built, the two sounds and pictures, the version; the
+// English resource file against them; and the layout format's refusal of
+// malformed text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -12,7 +14,9 @@
 #include <vector>
 
 #include "DataModule.h"
+#include "TopoVersion.h"
 #include "bridge/ResourceLookup.h"
+#include "host/FileVersion.h"
 #include "ui/Form.h"
 #include "ui/FormLayout.h"
 #include "win32/Cp936.h"
@@ -96,7 +100,7 @@ TEST_F(ResourcesTest, EveryLayoutParsesAndBuilds) {
         << win32::Cp936FromWide(used);
   }
   EXPECT_THROW(LoadLayoutText(dll_.Get(), L"NO_SUCH_LAYOUT"), std::runtime_error);
-  for (const wchar_t* file : {L"topo.dll", L"topo_testres.dll"}) {
+  for (const wchar_t* file : {L"topo.dll", L"topo_testres.dll", L"topo_en.dll"}) {
     DataModule module(file);
     ASSERT_NE(module.Get(), nullptr) << win32::Cp936FromWide(file);
     for (const std::wstring& name : LayoutNames(module.Get())) {
@@ -112,6 +116,55 @@ TEST_F(ResourcesTest, EveryLayoutParsesAndBuilds) {
       for (const std::wstring& menu : layout.menus)
         EXPECT_NE(form.Menu(menu), nullptr) << win32::Cp936FromWide(menu);
     }
+  }
+}
+
+// What a translation must keep of a layout: every control with all its
+// properties but its text and place, every menu item but its caption.
+std::vector<std::wstring> Shape(const ui::FormLayout& layout) {
+  std::vector<std::wstring> shape{layout.name};
+  for (const ui::ControlLayout& c : layout.controls) {
+    std::wstring line = c.kind + L" " + c.name;
+    for (const auto& [key, value] : c.properties)
+      if (key != L"text") line += L" " + key + L"=" + value;
+    shape.push_back(line);
+  }
+  for (const ui::MenuItemLayout& m : layout.menuItems)
+    shape.push_back(m.parent + L" " + m.name + L" " + std::to_wstring(m.tag) +
+                    (m.subMenu ? L" sub" : L""));
+  return shape;
+}
+
+bool English(const std::wstring& text) {
+  return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+}
+
+// A resource file replaces the whole set, so the English one must hold every
+// string and layout of the plug-in's own, translated, with formats and
+// controls kept.
+TEST_F(ResourcesTest, EnglishFileTranslatesEveryTextOfTheOwn) {
+  DataModule english(L"topo_en.dll");
+  ASSERT_NE(english.Get(), nullptr);
+  for (UINT id = 65520; id <= 65535; ++id) {
+    SCOPED_TRACE(id);
+    const std::wstring own = LoadPluginString(dll_.Get(), id);
+    const std::wstring en = LoadPluginString(english.Get(), id);
+    EXPECT_EQ(own.empty(), id > bridge::kStrErrorReturned) << "the plug-in's own";
+    EXPECT_EQ(en.empty(), own.empty());
+    EXPECT_TRUE(English(en)) << "not translated";
+    EXPECT_EQ(std::count(en.begin(), en.end(), L'%'), std::count(own.begin(), own.end(), L'%'))
+        << win32::Cp936FromWide(en);
+  }
+  for (const std::wstring& name : LayoutNames(dll_.Get())) {
+    SCOPED_TRACE(win32::Cp936FromWide(name));
+    const ui::FormLayout own = bridge::LoadFormLayout(dll_.Get(), name.c_str());
+    const ui::FormLayout en = bridge::LoadFormLayout(english.Get(), name.c_str());
+    EXPECT_EQ(Shape(en), Shape(own));
+    EXPECT_TRUE(English(en.caption));
+    for (const ui::ControlLayout& c : en.controls)
+      EXPECT_TRUE(English(c.Text(L"text"))) << win32::Cp936FromWide(c.name);
+    for (const ui::MenuItemLayout& m : en.menuItems)
+      EXPECT_TRUE(English(m.caption)) << win32::Cp936FromWide(m.name);
   }
 }
 
@@ -139,6 +192,35 @@ TEST_F(ResourcesTest, AlarmPicturesAre105By65With256Colours) {
     EXPECT_EQ(U32(bmp, 8), 65u);
     EXPECT_EQ(U16(bmp, 14), 8) << "bits per pixel";
   }
+}
+
+// The build's version, as Windows shows a file's properties: in the fixed
+// numbers and the texts of the language the file names.
+TEST(VersionResourceTest, EveryShippedFileCarriesTheBuildVersion) {
+  struct Expected {
+    const wchar_t* file;
+    unsigned type, language;
+  };
+  const Expected files[] = {{L"topo.dll", VFT_DLL, 0x0804},
+                            {L"topo_en.dll", VFT_DLL, 0x0409},
+                            {L"arhost.exe", VFT_APP, 0x0409}};
+  const std::array<unsigned, 4> numbers{TOPO_VERSION_MAJOR, TOPO_VERSION_MINOR, TOPO_VERSION_PATCH,
+                                        0};
+  const std::wstring text = L"" TOPO_VERSION_TEXT;
+  for (const Expected& e : files) {
+    SCOPED_TRACE(win32::Cp936FromWide(e.file));
+    const std::optional<arhost::FileVersion> v = arhost::ReadFileVersion(e.file);
+    ASSERT_TRUE(v) << "no version resource";
+    EXPECT_EQ(v->fixedFile, numbers);
+    EXPECT_EQ(v->fixedProduct, numbers);
+    EXPECT_EQ(v->fileType, e.type);
+    EXPECT_EQ(v->language, e.language);
+    EXPECT_EQ(v->fileVersion, text);
+    EXPECT_EQ(v->productVersion, text);
+    EXPECT_EQ(v->originalFilename, e.file);
+    EXPECT_FALSE(v->description.empty());
+  }
+  EXPECT_FALSE(arhost::ReadFileVersion(L"topo_testres.dll")) << "a file without one";
 }
 
 TEST(FormLayoutTest, ParsesTextsPropertiesAndFlags) {

@@ -1,0 +1,31 @@
+// The simulated host's ARCom over a scenario, with its packer and unpacker,
+// as a benchmark's refresh reaches them through the window's exchange.
+#pragma once
+
+#include <string>
+
+#include "host/ARCom.h"
+#include "host/Network.h"
+#include "host/Packer.h"
+#include "host/Unpacker.h"
+#include "win32/ComPtr.h"
+#include "window/StatusRefresh.h"
+
+namespace topo::bench {
+
+struct SimulatedServices : window::RefreshServices {
+  explicit SimulatedServices(const std::string& scenario)
+      : arCom(new arhost::ARCom(
+            arhost::Network::Parse(scenario), [] { return 0.0; }, L"")),
+        packer(arhost::CreatePacker()),
+        unpacker(arhost::CreateUnpacker()) {}
+  host::IARCom* ARCom() override { return arCom.Get(); }
+  host::IPackerDisp* Packer() override { return packer.Get(); }
+  host::IUnpackerDisp* Unpacker() override { return unpacker.Get(); }
+
+  win32::ComPtr<arhost::ARCom> arCom;
+  win32::ComPtr<host::IPackerDisp> packer;
+  win32::ComPtr<host::IUnpackerDisp> unpacker;
+};
+
+}  // namespace topo::bench
