@@ -56,6 +56,8 @@ class TBizFormBase : public ui::Form, public ExchangeServices {
   host::IPackerDisp* Packer() override { return GetPacker(); }
   host::IUnpackerDisp* Unpacker() override { return GetUnpacker(); }
 
+  // From the close on: the window goes once the current message is handled.
+  bool Closing() const { return closing_; }
   HWND NotifyWindow() const { return notifyWindow_; }
   LONG FunctionNo() const { return functionNo_; }
   host::IAppFrame* AppFrame() const { return appFrame_.Get(); }

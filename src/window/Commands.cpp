@@ -237,7 +237,7 @@ void TMainForm::GroupCommand(LONG function, LONG kind, const std::string& name,
   if (alive.expired()) return;
   const bool catchUp = refreshSkipped_;
   endGroup();
-  if (catchUp) TimerTimer();
+  if (catchUp && !Closing()) TimerTimer();
 }
 
 bool TMainForm::PumpBetweenInstances(const std::weak_ptr<void>& alive) {
@@ -253,7 +253,9 @@ bool TMainForm::PumpBetweenInstances(const std::weak_ptr<void>& alive) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  return !alive.expired() && progressForm_ && !progressForm_->Cancelled();
+  // A window whose close was asked for sends nothing more, though it may
+  // still live when the pump's time ran out before its last message.
+  return !alive.expired() && !Closing() && progressForm_ && !progressForm_->Cancelled();
 }
 
 bool TMainForm::AskStartupPassword(win32::SecretText& password) {
