@@ -108,8 +108,11 @@ demo: setup
 # The product in release mode with debug information, which the package keeps
 # apart from the DLL; no build folder or link time in the binaries, so the same
 # sources give the same package (scripts/dist.sh).
+# No compiler launcher: a cache such as ccache may rewrite the paths that the
+# debug information records, and the package would then depend on it.
 dist: setup
 	cmake -S . -B $(B)/dist -DCMAKE_BUILD_TYPE=Release -DTOPO_PACKAGE=ON \
+	  -DCMAKE_C_COMPILER_LAUNCHER= -DCMAKE_CXX_COMPILER_LAUNCHER= \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 	cmake --build $(B)/dist -j $(JOBS) --target topo topo_en
 	bash scripts/dist.sh $(B)/dist dist
