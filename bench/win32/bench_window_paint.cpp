@@ -12,9 +12,8 @@
 
 #include "BenchSupport.h"
 #include "SimulatedServices.h"
+#include "WindowPaints.h"
 #include "plugin/ModuleState.h"
-#include "win32/GdiCanvas.h"
-#include "win32/GdiHandles.h"
 #include "window/MainForm.h"
 
 namespace {
@@ -30,26 +29,10 @@ struct Services : topo::bench::SimulatedServices {
 
 TMainForm* form = nullptr;
 
-void WindowPaint(benchmark::State& state) {
-  for (auto _ : state) {
-    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    GdiFlush();
-  }
-}
+void WindowPaint(benchmark::State& state) { topo::bench::RepaintWindow(state, form->Handle()); }
 
 void FullCanvasPaint(benchmark::State& state) {
-  topo::win32::WindowDc screen(nullptr);
-  topo::win32::MemoryDc dc(screen.Get());
-  topo::win32::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), kCanvas, kCanvas));
-  topo::win32::SelectedObject selected(dc.Get(), bitmap.Get());
-  topo::win32::SelectedObject brush(dc.Get(), GetSysColorBrush(COLOR_BTNFACE));
-  const RECT all{0, 0, kCanvas, kCanvas};
-  for (auto _ : state) {
-    FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_BTNFACE));
-    topo::win32::GdiCanvas canvas(dc.Get());
-    benchmark::DoNotOptimize(form->Model().DrawDiagram(canvas, {0, 0}, true));
-    GdiFlush();
-  }
+  topo::bench::PaintWholeCanvas(state, *form, kCanvas);
 }
 
 }  // namespace

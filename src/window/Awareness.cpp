@@ -13,11 +13,10 @@
 #include <exception>
 #include <optional>
 
+#include "bridge/HostExchange.h"
 #include "bridge/ResourceLookup.h"
 #include "model/Boxes.h"
 #include "model/NodeDetails.h"
-#include "win32/BStr.h"
-#include "win32/CheckedCall.h"
 #include "win32/Variant.h"
 #include "window/MainForm.h"
 
@@ -75,15 +74,10 @@ bool TMainForm::AlarmClick(int x, int y) {
 }
 
 void TMainForm::ReadMute() {
-  win32::BStr name(kMuteSetting);
-  win32::Variant value;
-  win32::Check(GetPersonalData()->GetValue(name.Get(), value.Put()), "PersonalData.GetValue");
+  const win32::Variant value = bridge::ReadValue(GetPersonalData(), "PersonalData", kMuteSetting);
   // As with the view settings, what is no integer counts as none.
-  win32::Variant number;
-  alarms_.Muted =
-      !value.IsEmpty() &&
-      SUCCEEDED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&value.Get()), 0, VT_I4)) &&
-      number.Get().lVal != 0;
+  const std::optional<LONG> number = value.IsEmpty() ? std::nullopt : bridge::Int32Of(value.Get());
+  alarms_.Muted = number.value_or(0) != 0;
   if (HWND mute = Control(L"cbMute"))
     SendMessageW(mute, BM_SETCHECK, alarms_.Muted ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -105,9 +99,8 @@ void TMainForm::cbMuteClick() {
   HWND mute = Control(L"cbMute");
   alarms_.Muted = SendMessageW(mute, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (alarms_.Muted) Services().PlayAlarm(nullptr);
-  win32::BStr name(kMuteSetting);
-  win32::Check(GetPersonalData()->SetValue(name.Get(), win32::Variant::Int16(alarms_.Muted).Get()),
-               "PersonalData.SetValue");
+  bridge::WriteValue(GetPersonalData(), "PersonalData", kMuteSetting,
+                     win32::Variant::Int16(alarms_.Muted).Get());
 }
 
 // ---- The history ------------------------------------------------------------
