@@ -174,6 +174,7 @@ void TMainForm::FindStep(TFindStep step) {
     if (const TRect* box = BoxOf(*Model_, found->Box)) ScrollIntoView(*box);
     status = FillPattern(Text(bridge::kStrMatchOf), {found->Number, found->Total});
     InvalidateRect(Handle(), nullptr, FALSE);
+    SelectionChanged();
   } else if (!needle.empty()) {
     status = Text(bridge::kStrNoMatch);
   }
@@ -267,6 +268,10 @@ void TMainForm::SelectNearest(TDirection direction) {
   if (Model_->ZOrder.Count() > 0)
     if (const TRect* box = BoxOf(*Model_, Model_->ZOrder.Items(0))) ScrollIntoView(*box);
   InvalidateRect(Handle(), nullptr, FALSE);
+  SelectionChanged();
+}
+
+void TMainForm::SelectionChanged() {
   if (historyForm_) historyForm_->SelectionChanged();
   AnnounceSelectedBox(Handle(), *Model_);
 }

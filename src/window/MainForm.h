@@ -190,6 +190,9 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   int ToolbarBand() const;
   void ScrollIntoView(const TRect& box);
   bool DiagramKey(WORD key, unsigned shift);
+  // A key or a find chose another box: the history window's "selected node
+  // only" filter and a screen reader follow it, as they follow a click.
+  void SelectionChanged();
   bool FindBoxKey(WORD key, unsigned shift);
   void ReadZoomSetting();
   // A string of the table, the plug-in's own where the resource file lacks it.

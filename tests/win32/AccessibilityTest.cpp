@@ -15,6 +15,7 @@
 
 #include "DiagramBuilders.h"
 #include "FakeExchange.h"
+#include "PressKey.h"
 #include "plugin/EntryPoints.h"
 #include "query/QueryDialog.h"
 #include "ui/StringGrid.h"
@@ -196,6 +197,10 @@ TEST_F(AccessibilityTest, TheDiagramsBoxesReadAsTheyAreDrawn) {
   EXPECT_EQ(kPicked, Number(d, &IAccessible::get_accState, 1));
   VARIANT selection;
   EXPECT_EQ(3, Found(d->get_accSelection(&selection), std::move(selection)));
+
+  // A selection moved from the keyboard is told as a click's is.
+  PressKey(window, VK_LEFT, ui::ssCtrl);
+  EXPECT_EQ((std::vector<std::pair<HWND, LONG>>{{window, 1}}), Selections());
 }
 
 TEST_F(AccessibilityTest, WhatIsNotThereIsAnsweredAsTheInterfaceSays) {

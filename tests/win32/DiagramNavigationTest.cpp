@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "MainFormFixture.h"
+#include "PressKey.h"
 #include "model/Boxes.h"
 #include "ui/FocusNavigation.h"
 #include "win32/BStr.h"
@@ -28,26 +29,6 @@ namespace {
 using window::TMainForm;
 
 constexpr wchar_t kUp[] = L"1,0,0,0,0,0,0,0,0,0";
-
-// The key with the modifiers held down while the window handles it, as the
-// thread's key state tells them.
-void PressKey(HWND target, WORD key, unsigned modifiers = ui::ssNone) {
-  BYTE saved[256], state[256];
-  GetKeyboardState(saved);
-  std::memcpy(state, saved, sizeof state);
-  state[VK_CONTROL] = (modifiers & ui::ssCtrl) ? 0x80 : 0;
-  state[VK_SHIFT] = (modifiers & ui::ssShift) ? 0x80 : 0;
-  state[VK_MENU] = (modifiers & ui::ssAlt) ? 0x80 : 0;
-  SetKeyboardState(state);
-  // F10 goes down only: its release would open the host window's menu.
-  if (key == VK_F10) {
-    SendMessageW(target, WM_SYSKEYDOWN, key, 1);
-  } else {
-    SendMessageW(target, WM_KEYDOWN, key, 1);
-    SendMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-  }
-  SetKeyboardState(saved);
-}
 
 // The nodes' names in code page 936: 总部AR, 华东AR, 交易网关, 清算.
 constexpr char kHQ[] = "\xD7\xDC\xB2\xBF\x41\x52";
