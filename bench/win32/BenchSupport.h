@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,27 @@ class MedianCollector : public benchmark::ConsoleReporter {
   }
   std::map<std::string, double> medians;
 };
+
+// Runs a benchmark and its floor, three repetitions each, and prints the goal
+// line "ratio LINE measured/floor GOAL" from their medians. False, with a
+// message, when either did not run.
+inline bool RunRatio(const char* program, const char* line, double goal, const char* measuredName,
+                     void (*measured)(benchmark::State&), const char* floorName,
+                     void (*floor)(benchmark::State&)) {
+  for (auto* b : {benchmark::RegisterBenchmark(measuredName, measured),
+                  benchmark::RegisterBenchmark(floorName, floor)})
+    b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+  MedianCollector collector;
+  benchmark::RunSpecifiedBenchmarks(&collector);
+  const double value = collector.medians[measuredName];
+  const double base = collector.medians[floorName];
+  if (value <= 0 || base <= 0) {
+    std::fprintf(stderr, "%s: a benchmark did not run\n", program);
+    return false;
+  }
+  std::printf("ratio %s %.3f %g\n", line, value / base, goal);
+  return true;
+}
 
 // A tree of AR nodes, four children each, ten servers under every node, some
 // instances down so that both colours and dotted links occur.

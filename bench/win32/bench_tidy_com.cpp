@@ -52,19 +52,9 @@ int main(int argc, char** argv) {
     int boxes = 0;
     for (int32_t a = 0; a < w.model.Count(); ++a) boxes += 1 + w.model.Items(a).SubASs.Count();
     std::printf("bench_tidy_com: %d boxes in the model\n", boxes);
-    for (auto* b : {benchmark::RegisterBenchmark("refresh_com_2k", Refresh),
-                    benchmark::RegisterBenchmark("tidy_2k", Tidy)})
-      b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-    topo::bench::MedianCollector collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    const double refresh = collector.medians["refresh_com_2k"];
-    const double tidy = collector.medians["tidy_2k"];
-    if (refresh <= 0 || tidy <= 0) {
-      std::fprintf(stderr, "bench_tidy_com: a benchmark did not run\n");
+    if (!topo::bench::RunRatio("bench_tidy_com", "tidy_2k", 5, "tidy_2k", Tidy, "refresh_com_2k",
+                               Refresh))
       status = 1;
-    } else {
-      std::printf("ratio tidy_2k %.3f 5\n", tidy / refresh);
-    }
     world = nullptr;
   }
   benchmark::Shutdown();

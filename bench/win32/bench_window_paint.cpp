@@ -51,19 +51,9 @@ int main(int argc, char** argv) {
     SetWindowPos(form->Handle(), nullptr, 0, 0, 786, 480, SWP_NOZORDER | SWP_NOMOVE);
     form->Show();
     std::printf("bench_window_paint: %d nodes in the model\n", form->Model().Count());
-    for (auto* b : {benchmark::RegisterBenchmark("window_paint", WindowPaint),
-                    benchmark::RegisterBenchmark("full_canvas_paint", FullCanvasPaint)})
-      b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-    topo::bench::MedianCollector collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    const double window = collector.medians["window_paint"];
-    const double floor = collector.medians["full_canvas_paint"];
-    if (window <= 0 || floor <= 0) {
-      std::fprintf(stderr, "bench_window_paint: a benchmark did not run\n");
+    if (!topo::bench::RunRatio("bench_window_paint", "window_paint_10k", 0.15, "window_paint",
+                               WindowPaint, "full_canvas_paint", FullCanvasPaint))
       status = 1;
-    } else {
-      std::printf("ratio window_paint_10k %.3f 0.15\n", window / floor);
-    }
     DestroyWindow(form->Handle());
   }
   benchmark::Shutdown();

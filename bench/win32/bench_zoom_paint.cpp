@@ -65,19 +65,9 @@ int main(int argc, char** argv) {
     GetClientRect(form->Handle(), &client);
     std::printf("bench_zoom_paint: %d AR nodes fitted at %d%% into %ldx%ld\n",
                 form->Model().Count(), form->View().Percent(), client.right, client.bottom);
-    for (auto* b : {benchmark::RegisterBenchmark("fitted_window_paint_1k", FittedPaint),
-                    benchmark::RegisterBenchmark("full_paint_1k", FullPaint)})
-      b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-    topo::bench::MedianCollector collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    const double fitted = collector.medians["fitted_window_paint_1k"];
-    const double full = collector.medians["full_paint_1k"];
-    if (fitted <= 0 || full <= 0) {
-      std::fprintf(stderr, "bench_zoom_paint: a benchmark did not run\n");
+    if (!topo::bench::RunRatio("bench_zoom_paint", "zoom_fit_vs_full_1k", 1.1,
+                               "fitted_window_paint_1k", FittedPaint, "full_paint_1k", FullPaint))
       status = 1;
-    } else {
-      std::printf("ratio zoom_fit_vs_full_1k %.3f 1.1\n", fitted / full);
-    }
     DestroyWindow(form->Handle());
   }
   benchmark::Shutdown();
