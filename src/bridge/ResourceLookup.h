@@ -88,6 +88,13 @@ std::string LoadLayoutText(HMODULE source, const wchar_t* name);
 // A window layout parsed; its errors name the layout and the line.
 ui::FormLayout LoadFormLayout(HMODULE source, const wchar_t* name);
 
+// Where a window added after the first release takes its layout from: the
+// resource file when it has that layout, else the plug-in itself, so that a
+// resource file made before the window does not take the window away.
+inline HMODULE LayoutSource(HMODULE resources, HMODULE self, const wchar_t* name) {
+  return resources && FindResourceW(resources, name, kLayoutResourceType) ? resources : self;
+}
+
 // A string of the table, empty when missing.
 std::wstring LoadPluginString(HMODULE source, UINT id);
 // The same as code page 936 bytes, the plug-in's own text type.

@@ -140,7 +140,9 @@ void TMainForm::RecordAction(TEventKind kind, bool isAS, const std::string& node
 void TMainForm::btnHistoryClick() {
   if (!recorder_) return;
   if (!historyForm_) {
-    historyForm_ = std::make_unique<THistoryForm>(Services().ResourceSource(), recorder_->History(),
+    const HMODULE source = bridge::LayoutSource(Services().ResourceSource(), Services().Self(),
+                                                bridge::kHistoryFormLayout);
+    historyForm_ = std::make_unique<THistoryForm>(source, recorder_->History(),
                                                   [this] { return SelectedBox(); });
     // Above the host's window while it is open, and minimized with it.
     SetWindowLongPtrW(historyForm_->Handle(), GWLP_HWNDPARENT,

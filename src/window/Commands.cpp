@@ -201,11 +201,8 @@ void TMainForm::GroupCommand(LONG function, LONG kind, const std::string& name,
   const std::wstring pattern = Text(function == kStartFunction  ? bridge::kStrProgressStart
                                     : function == kStopFunction ? bridge::kStrProgressStop
                                                                 : bridge::kStrProgressRestart);
-  // A resource file made before the progress window lacks its layout; the
-  // command then shows the plug-in's own rather than fail.
-  HMODULE source = Services().ResourceSource();
-  if (!FindResourceW(source, bridge::kProgressFormLayout, bridge::kLayoutResourceType))
-    source = Services().Self();
+  const HMODULE source = bridge::LayoutSource(Services().ResourceSource(), Services().Self(),
+                                              bridge::kProgressFormLayout);
   progressForm_ =
       std::make_unique<TProgressForm>(bridge::LoadFormLayout(source, bridge::kProgressFormLayout),
                                       source, Text(bridge::kStrProgress), Text(bridge::kStrCancel));

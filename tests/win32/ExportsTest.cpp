@@ -15,6 +15,7 @@
 #include "FakeHost.h"
 #include "MessageBoxCloser.h"
 #include "PluginExports.h"
+#include "PressKey.h"
 
 namespace topo::test {
 namespace {
@@ -201,6 +202,14 @@ TEST_F(ExportsTest, ResourceFileReplacesLayoutWhileInitialised) {
   ASSERT_NE(redirected, nullptr);
   EXPECT_EQ(Caption(redirected), L"Redirected main");
   EXPECT_EQ(OuterSize(redirected).cx, 600);
+  // The file was made before the history window: Ctrl+H opens it with the
+  // plug-in's own layout rather than fail.
+  {
+    MessageBoxCloser closer;
+    PressKey(redirected, 'H', ui::ssCtrl);
+    EXPECT_EQ(closer.closed, 0) << closer.lastText.c_str();
+    EXPECT_NE(FindWindowW(nullptr, L"事件记录"), nullptr) << "no history window";
+  }
   uninit_();
   EXPECT_EQ(MappingsOf(L"topo_testres.dll"), 0) << "the resource file stayed loaded";
   HWND own = Create();
