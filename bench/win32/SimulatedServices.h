@@ -1,7 +1,12 @@
 // The simulated host's ARCom over a scenario, with its packer and unpacker,
-// as a benchmark's refresh reaches them through the window's exchange.
+// as a benchmark's refresh reaches them through the window's exchange, and
+// the run of a benchmark program that uses them.
 #pragma once
 
+#include <benchmark/benchmark.h>
+#include <objbase.h>
+
+#include <cstdio>
 #include <string>
 
 #include "host/ARCom.h"
@@ -26,6 +31,24 @@ struct SimulatedServices : window::RefreshServices {
   win32::ComPtr<arhost::ARCom> arCom;
   win32::ComPtr<host::IPackerDisp> packer;
   win32::ComPtr<host::IUnpackerDisp> unpacker;
+};
+
+// Around a COM benchmark program's main: unbuffered output (Wine's pipes
+// would hold the progress lines back), an apartment, and the benchmark
+// library's set-up; shut down in reverse, after what main made is gone.
+class ComBenchmarkRun {
+ public:
+  ComBenchmarkRun(int* argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    benchmark::Initialize(argc, argv);
+  }
+  ~ComBenchmarkRun() {
+    benchmark::Shutdown();
+    CoUninitialize();
+  }
+  ComBenchmarkRun(const ComBenchmarkRun&) = delete;
+  ComBenchmarkRun& operator=(const ComBenchmarkRun&) = delete;
 };
 
 }  // namespace topo::bench

@@ -130,9 +130,7 @@ void Floor(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  benchmark::Initialize(&argc, argv);
+  const topo::bench::ComBenchmarkRun run(&argc, argv);
   for (auto* b : {benchmark::RegisterBenchmark("refresh_com", Refresh),
                   benchmark::RegisterBenchmark("request_roundtrip", Request),
                   benchmark::RegisterBenchmark("floor_unpacker_reads", Floor),
@@ -146,12 +144,12 @@ int main(int argc, char** argv) {
   }
   topo::bench::MedianCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
-  benchmark::Shutdown();
   for (const char* n : {"1000", "10000"}) {
     const double refresh = collector.medians[std::string("refresh_com/") + n];
     const double floor = collector.medians[std::string("floor_unpacker_reads/") + n];
     if (refresh <= 0 || floor <= 0) {
       std::fprintf(stderr, "bench_refresh_com: a benchmark did not run\n");
+      worlds.clear();
       return 1;
     }
     const double request = collector.medians[std::string("request_roundtrip/") + n];
@@ -167,7 +165,6 @@ int main(int argc, char** argv) {
         "floor %.2f ms; history unchanged %.2f ms, with 100 changes %.2f ms\n",
         n, refresh, request, floor, steady, history);
   }
-  worlds.clear();
-  CoUninitialize();
+  worlds.clear();  // its COM objects go before the apartment
   return 0;
 }

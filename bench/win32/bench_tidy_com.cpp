@@ -40,9 +40,7 @@ void Tidy(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  benchmark::Initialize(&argc, argv);
+  const topo::bench::ComBenchmarkRun run(&argc, argv);
   int status = 0;
   {
     World w;
@@ -57,7 +55,5 @@ int main(int argc, char** argv) {
       status = 1;
     world = nullptr;
   }
-  benchmark::Shutdown();
-  CoUninitialize();
   return status;
 }

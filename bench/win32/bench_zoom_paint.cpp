@@ -38,9 +38,7 @@ void FullPaint(benchmark::State& state) { topo::bench::PaintWholeCanvas(state, *
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  benchmark::Initialize(&argc, argv);
+  const topo::bench::ComBenchmarkRun run(&argc, argv);
   int status = 0;
   {
     Services services;
@@ -70,7 +68,5 @@ int main(int argc, char** argv) {
       status = 1;
     DestroyWindow(form->Handle());
   }
-  benchmark::Shutdown();
-  CoUninitialize();
   return status;
 }
