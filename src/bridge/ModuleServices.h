@@ -25,6 +25,9 @@ class ModuleServices {
   // fallbackOwner's top-level window while there is none yet).
   virtual void ShowError(const std::wstring& text, HWND fallbackOwner = nullptr) const = 0;
   void ShowError(const char* cp936Text, HWND fallbackOwner = nullptr) const;
+  // A string of the table: the resource file's, or the plug-in's own where a
+  // resource file made before that text lacks it; empty when neither has it.
+  std::wstring Text(UINT id) const;
   // Plays an alarm sound (a whole RIFF WAVE image in memory) without waiting
   // and without cutting off one already playing; null stops what plays.
   virtual void PlayAlarm(const void* wave) const = 0;

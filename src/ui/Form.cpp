@@ -82,6 +82,10 @@ void Form::Show() {
   SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+void Form::SetOwner(HWND owner) {
+  if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+}
+
 void Form::Close() {
   if (modal_) {
     modalResult_ = mrCancel;

@@ -66,6 +66,9 @@ class Form {
 
   // Makes the window visible and brings it to the front.
   void Show();
+  // A top-level form stays above its owner, is minimized with it and goes
+  // when it goes.
+  void SetOwner(HWND owner);
 
   // ---- Modal showing (ui/FormModal.cpp)
   // Shows the window modally: its owner (owner, or else the window's current

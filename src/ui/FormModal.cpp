@@ -12,7 +12,7 @@ namespace topo::ui {
 int Form::ShowModal(HWND owner) {
   if (!hwnd_) throw std::logic_error("a destroyed form cannot be shown");
   if (modal_) throw std::logic_error("the form is already shown modally");
-  if (owner) SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  if (owner) SetOwner(owner);
   owner = GetWindow(hwnd_, GW_OWNER);
   // The owner comes back to life however the loop ends.
   struct Reenable {

@@ -86,11 +86,11 @@ void TMainForm::BindAwareness() {
   // A resource file's older layout may lack them: what it lacks is not offered
   // (F8 and Ctrl+H still work).
   if (HWND mute = Control(L"cbMute")) {
-    SetWindowTextW(mute, Text(bridge::kStrMute).c_str());
+    SetWindowTextW(mute, Services().Text(bridge::kStrMute).c_str());
     SetClickHandler(mute, [this](HWND) { cbMuteClick(); });
   }
   if (HWND history = Control(L"btnHistory")) {
-    SetWindowTextW(history, Text(bridge::kStrHistory).c_str());
+    SetWindowTextW(history, Services().Text(bridge::kStrHistory).c_str());
     SetClickHandler(history, [this](HWND) { btnHistoryClick(); });
   }
 }
@@ -145,8 +145,7 @@ void TMainForm::btnHistoryClick() {
     historyForm_ = std::make_unique<THistoryForm>(source, recorder_->History(),
                                                   [this] { return SelectedBox(); });
     // Above the host's window while it is open, and minimized with it.
-    SetWindowLongPtrW(historyForm_->Handle(), GWLP_HWNDPARENT,
-                      reinterpret_cast<LONG_PTR>(GetAncestor(Handle(), GA_ROOT)));
+    historyForm_->SetOwner(GetAncestor(Handle(), GA_ROOT));
   }
   historyForm_->Show();
 }

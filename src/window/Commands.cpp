@@ -198,17 +198,17 @@ void TMainForm::GroupCommand(LONG function, LONG kind, const std::string& name,
   const std::weak_ptr<void> alive = Liveness();
   // Taken now: the operator may select another box while the command runs.
   const std::string arNode = CommandARNode(kind, name);
-  const std::wstring pattern = Text(function == kStartFunction  ? bridge::kStrProgressStart
-                                    : function == kStopFunction ? bridge::kStrProgressStop
-                                                                : bridge::kStrProgressRestart);
+  const std::wstring pattern =
+      Services().Text(function == kStartFunction  ? bridge::kStrProgressStart
+                      : function == kStopFunction ? bridge::kStrProgressStop
+                                                  : bridge::kStrProgressRestart);
   const HMODULE source = bridge::LayoutSource(Services().ResourceSource(), Services().Self(),
                                               bridge::kProgressFormLayout);
-  progressForm_ =
-      std::make_unique<TProgressForm>(bridge::LoadFormLayout(source, bridge::kProgressFormLayout),
-                                      source, Text(bridge::kStrProgress), Text(bridge::kStrCancel));
+  progressForm_ = std::make_unique<TProgressForm>(
+      bridge::LoadFormLayout(source, bridge::kProgressFormLayout), source,
+      Services().Text(bridge::kStrProgress), Services().Text(bridge::kStrCancel));
   // Above the host's window, as the history window is.
-  SetWindowLongPtrW(progressForm_->Handle(), GWLP_HWNDPARENT,
-                    reinterpret_cast<LONG_PTR>(GetAncestor(Handle(), GA_ROOT)));
+  progressForm_->SetOwner(GetAncestor(Handle(), GA_ROOT));
   // However the command ends (a failed request throws), but nothing of a
   // window that has gone.
   struct EndGroup {

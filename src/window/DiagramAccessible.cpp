@@ -15,13 +15,6 @@ namespace {
 
 RECT RectOf(const TRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
 
-// A resource file made before these texts existed lacks them: the plug-in's
-// own then stand in, so instance numbers never run together.
-std::wstring Text(const bridge::ModuleServices& services, UINT id) {
-  std::wstring text = bridge::LoadPluginString(services.ResourceSource(), id);
-  return text.empty() ? bridge::LoadPluginString(services.Self(), id) : text;
-}
-
 }  // namespace
 
 DiagramAccessible::DiagramAccessible(TMainForm& form, BoxTexts texts)
@@ -82,9 +75,9 @@ bool DiagramAccessible::Select(LONG child, bool takeFocus) {
 
 win32::ComPtr<ui::AccessibleObject> MakeDiagramAccessible(TMainForm& form) {
   const bridge::ModuleServices& services = form.Services();
-  BoxTexts texts{win32::Cp936FromWide(Text(services, bridge::kStrAccARNode)),
-                 win32::Cp936FromWide(Text(services, bridge::kStrAccASNode)),
-                 win32::Cp936FromWide(Text(services, bridge::kStrAccInstanceSeparator))};
+  BoxTexts texts{win32::Cp936FromWide(services.Text(bridge::kStrAccARNode)),
+                 win32::Cp936FromWide(services.Text(bridge::kStrAccASNode)),
+                 win32::Cp936FromWide(services.Text(bridge::kStrAccInstanceSeparator))};
   return ui::MakeAccessible<DiagramAccessible>(form, std::move(texts));
 }
 

@@ -39,18 +39,12 @@ LRESULT CALLBACK FindBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-std::wstring TMainForm::Text(UINT id) const {
-  std::wstring text = bridge::LoadPluginString(Services().ResourceSource(), id);
-  if (text.empty()) text = bridge::LoadPluginString(Services().Self(), id);
-  return text;
-}
-
 void TMainForm::BindDiagramCommands() {
   for (auto [name, caption] :
        {std::pair{L"btnTidy", bridge::kStrTidy}, std::pair{L"btnFind", bridge::kStrFind},
         std::pair{L"btnExportImage", bridge::kStrExportImage}}) {
     HWND control = Control(name);
-    if (control) SetWindowTextW(control, Text(caption).c_str());
+    if (control) SetWindowTextW(control, Services().Text(caption).c_str());
   }
   // A resource file's older layout may lack any of these: what it lacks is
   // simply not offered (the keys still work).
@@ -172,11 +166,11 @@ void TMainForm::FindStep(TFindStep step) {
     SelectBox(*Model_, found->Box);
     keyboardInUse_ = true;
     if (const TRect* box = BoxOf(*Model_, found->Box)) ScrollIntoView(*box);
-    status = FillPattern(Text(bridge::kStrMatchOf), {found->Number, found->Total});
+    status = FillPattern(Services().Text(bridge::kStrMatchOf), {found->Number, found->Total});
     InvalidateRect(Handle(), nullptr, FALSE);
     SelectionChanged();
   } else if (!needle.empty()) {
-    status = Text(bridge::kStrNoMatch);
+    status = Services().Text(bridge::kStrNoMatch);
   }
   if (HWND label = Control(L"lbFindStatus")) SetWindowTextW(label, status.c_str());
 }

@@ -23,7 +23,7 @@
 namespace topo::window {
 
 std::wstring TMainForm::DefaultPictureName(const SYSTEMTIME& time) const {
-  return FillPattern(Text(bridge::kStrPictureName),
+  return FillPattern(Services().Text(bridge::kStrPictureName),
                      {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond});
 }
 
@@ -59,10 +59,10 @@ void TMainForm::btnExportImageClick() {
   std::wstring file = DefaultPictureName(now);
   file.resize(std::max<size_t>(file.size(), MAX_PATH) + 1, L'\0');
   // The table's filter entries are separated by '|'; the dialog wants NULs.
-  std::wstring filter = Text(bridge::kStrPngFilter);
+  std::wstring filter = Services().Text(bridge::kStrPngFilter);
   std::replace(filter.begin(), filter.end(), L'|', L'\0');
   filter.append(2, L'\0');
-  const std::wstring title = Text(bridge::kStrSavePictureTitle);
+  const std::wstring title = Services().Text(bridge::kStrSavePictureTitle);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = DialogOwner();
@@ -80,9 +80,9 @@ void TMainForm::btnExportImageClick() {
   try {
     SaveDiagramPicture(path);
   } catch (const std::exception& e) {
-    Services().ShowError(
-        FillPattern(Text(bridge::kStrPictureNotSaved), {}, win32::WideFromCp936(e.what())),
-        Handle());
+    Services().ShowError(FillPattern(Services().Text(bridge::kStrPictureNotSaved), {},
+                                     win32::WideFromCp936(e.what())),
+                         Handle());
   }
 }
 

@@ -195,8 +195,6 @@ class TMainForm : public bridge::TBizFormBase, private PopupMenuHost {
   void SelectionChanged();
   bool FindBoxKey(WORD key, unsigned shift);
   void ReadZoomSetting();
-  // A string of the table, the plug-in's own where the resource file lacks it.
-  std::wstring Text(UINT id) const;
   // Sends one start, stop or restart request; password only for start and restart.
   // The answer's return code, and its "error_info" when that is not 0.
   struct TRequestAnswer {
